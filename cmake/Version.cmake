@@ -1,0 +1,11 @@
+# add_version_resource(target description): a VERSIONINFO block for a DLL.
+set(COMPONENTS_VERSION 1.0.0.1)
+function(add_version_resource target description)
+  set(VERSION_NAME ${target})
+  set(VERSION_DESCRIPTION "${description}")
+  set(VERSION_DOTS ${COMPONENTS_VERSION})
+  string(REPLACE "." "," VERSION_COMMAS ${COMPONENTS_VERSION})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

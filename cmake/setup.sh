@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Installs what a fresh machine lacks and builds Expat and bzip2 for both MinGW
+# targets into build/deps/<target>. Every step is skipped when its result exists,
+# so a second run costs nothing.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+deps="$root/build/deps"
+EXPAT_VERSION=2.5.0-1+deb12u2
+BZIP2_VERSION=1.0.8-5
+
+packages=(
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine64 xvfb xauth libgcrypt-mingw-w64-dev googletest cmake dpkg-dev patch
+)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "setup: installing ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Source packages need deb-src entries; derive them from the binary entries.
+enable_sources() {
+  local list=/etc/apt/sources.list.d/debian.sources
+  local src=/etc/apt/sources.list.d/project-deb-src.sources
+  grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && return
+  grep -qs '^deb-src' /etc/apt/sources.list && return
+  if [ -f "$list" ]; then
+    sed 's/^Types: deb$/Types: deb-src/' "$list" | as_root tee "$src" >/dev/null
+  else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | as_root tee /etc/apt/sources.list.d/project-deb-src.list >/dev/null
+  fi
+  as_root apt-get update -qq
+}
+
+fetch_sources() {
+  mkdir -p "$deps/src"
+  cd "$deps/src"
+  if [ ! -f expat_2.5.0.orig.tar.gz ] || [ ! -f bzip2_1.0.8.orig.tar.gz ]; then
+    enable_sources
+    apt-get source -qq --download-only "expat=$EXPAT_VERSION" "bzip2=$BZIP2_VERSION"
+  fi
+}
+
+# Applies the Debian patches that apply cleanly (they carry the security fixes).
+unpack() { # tarball debian-tarball dir
+  local tarball=$1 debian=$2 dir=$3
+  [ -d "$dir" ] && return
+  mkdir -p "$dir.tmp"
+  tar xf "$tarball" -C "$dir.tmp" --strip-components=1
+  tar xf "$debian" -C "$dir.tmp"
+  (cd "$dir.tmp" && while read -r p; do
+     [ -n "$p" ] || continue
+     if patch -p1 --dry-run -s -f < "debian/patches/$p" >/dev/null 2>&1; then
+       patch -p1 -s -f < "debian/patches/$p"
+     else
+       echo "setup: $p does not apply, skipped"
+     fi
+   done < debian/patches/series)
+  # Debian's later expat patches test "XML_DTD == 1", which the CMake
+  # configuration header defines without a value; give it the value.
+  [ -f "$dir.tmp/expat/expat_config.h.cmake" ] &&
+    sed -i 's/^#cmakedefine XML_DTD$/#cmakedefine XML_DTD 1/' "$dir.tmp/expat/expat_config.h.cmake"
+  mv "$dir.tmp" "$dir"
+}
+
+# Expat reports UTF-16 (wchar_t) to the reader, which feeds it UTF-16 text:
+# character data then arrives in whole runs instead of converted pieces.
+build_expat() { # triple prefix
+  local triple=$1 prefix=$2
+  [ -f "$prefix/lib/libexpatw.a" ] && return
+  cmake -S "$deps/src/expat/expat" -B "$deps/work/expat-$triple" -G "Unix Makefiles" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$triple.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DEXPAT_CHAR_TYPE=wchar_t -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_TESTS=OFF \
+    -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF >/dev/null
+  cmake --build "$deps/work/expat-$triple" -j"$(nproc)" >/dev/null
+  cmake --install "$deps/work/expat-$triple" >/dev/null
+}
+
+build_bzip2() { # triple prefix
+  local triple=$1 prefix=$2 src=$deps/src/bzip2
+  [ -f "$prefix/lib/libbz2.a" ] && return
+  local work=$deps/work/bzip2-$triple
+  mkdir -p "$work" "$prefix/lib" "$prefix/include"
+  for f in blocksort huffman crctable randtable compress decompress bzlib; do
+    "$triple-gcc-posix" -O2 -D_FILE_OFFSET_BITS=64 -c "$src/$f.c" -o "$work/$f.o"
+  done
+  "$triple-ar" rcs "$prefix/lib/libbz2.a" "$work"/*.o
+  cp "$src/bzlib.h" "$prefix/include/"
+}
+
+install_packages
+fetch_sources
+unpack "$deps/src/expat_2.5.0.orig.tar.gz" "$deps/src/expat_$EXPAT_VERSION.debian.tar.xz" "$deps/src/expat"
+unpack "$deps/src/bzip2_1.0.8.orig.tar.gz" "$deps/src/bzip2_$BZIP2_VERSION.debian.tar.bz2" "$deps/src/bzip2"
+for triple in i686-w64-mingw32 x86_64-w64-mingw32; do
+  build_expat "$triple" "$deps/$triple"
+  build_bzip2 "$triple" "$deps/$triple"
+done
+echo "setup: dependencies ready in build/deps"

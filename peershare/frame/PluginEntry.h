@@ -1,0 +1,21 @@
+#pragma once
+
+// The four functions the peer-to-peer client finds in the plug-in.
+class CWnd;
+class HostClient;
+class PluginInterface;
+
+constexpr int kPluginType = 502;
+constexpr unsigned kNameStringId = 1;
+constexpr unsigned kPluginIconId = 3038;
+// The client hands a name buffer of unstated size; the name is short, so
+// never copy more than this.
+constexpr int kPluginNameMax = 64;
+
+extern "C" {
+int getType();
+void* getNameIcon(char* name);
+PluginInterface* init(HostClient* host);
+// Exported as "bool Initialize(CWnd*)" under its C++ decorated name.
+bool PluginInitialize(CWnd* parent);
+}
