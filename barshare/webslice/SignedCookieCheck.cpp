@@ -23,10 +23,18 @@ const unsigned char kCookieServiceKey[kCookiePublicKeySize] = {
 };
 
 namespace gcrypt {
+namespace {
+
+// The library's notes (about entropy sources, for instance) have no reader
+// inside a browser process.
+void DropLogMessage(void*, int, const char*, va_list) {}
+
+}  // namespace
 
 void EnsureInitialised() {
   static std::once_flag once;
   std::call_once(once, [] {
+    gcry_set_log_handler(DropLogMessage, nullptr);
     gcry_check_version(nullptr);
     gcry_control(GCRYCTL_DISABLE_SECMEM, 0);
     gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
