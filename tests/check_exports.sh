@@ -8,7 +8,7 @@ fail() { echo "$dll: $*"; exit 1; }
 headers=$("$objdump" -p "$dll") || fail "objdump failed"
 echo "$headers" | grep -q "^Magic.*($format)" || fail "not $format"
 echo "$headers" | grep -iq 'DLL Name: \(libgcc\|libstdc\|libwinpthread\)' && fail "imports a MinGW runtime DLL"
-"$objdump" -p "$dll" | grep -q "^010   Entry: ID: 0x000010," || fail "no version resource"
+"$objdump" -p "$dll" | grep -Eq "^[0-9a-f]+   Entry: ID: 0x000010," || fail "no version resource"
 [ "$1" = "-" ] && exit 0
 actual=$(echo "$headers" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
   sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\] //p' | sort)
