@@ -78,24 +78,24 @@ unpack() { # tarball debian-tarball dir
 build_expat() { # triple prefix
   local triple=$1 prefix=$2
   [ -f "$prefix/lib/libexpatw.a" ] && return
-  cmake -S "$deps/src/expat/expat" -B "$deps/work/expat-$triple" -G "Unix Makefiles" \
+  cmake -S "$deps/src/expat/expat" -B "$deps/obj/expat-$triple" -G "Unix Makefiles" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$triple.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DEXPAT_CHAR_TYPE=wchar_t -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_TESTS=OFF \
     -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF >/dev/null
-  cmake --build "$deps/work/expat-$triple" -j"$(nproc)" >/dev/null
-  cmake --install "$deps/work/expat-$triple" >/dev/null
+  cmake --build "$deps/obj/expat-$triple" -j"$(nproc)" >/dev/null
+  cmake --install "$deps/obj/expat-$triple" >/dev/null
 }
 
 build_bzip2() { # triple prefix
   local triple=$1 prefix=$2 src=$deps/src/bzip2
   [ -f "$prefix/lib/libbz2.a" ] && return
-  local work=$deps/work/bzip2-$triple
-  mkdir -p "$work" "$prefix/lib" "$prefix/include"
+  local objs=$deps/obj/bzip2-$triple
+  mkdir -p "$objs" "$prefix/lib" "$prefix/include"
   for f in blocksort huffman crctable randtable compress decompress bzlib; do
-    "$triple-gcc-posix" -O2 -D_FILE_OFFSET_BITS=64 -c "$src/$f.c" -o "$work/$f.o"
+    "$triple-gcc-posix" -O2 -D_FILE_OFFSET_BITS=64 -c "$src/$f.c" -o "$objs/$f.o"
   done
-  "$triple-ar" rcs "$prefix/lib/libbz2.a" "$work"/*.o
+  "$triple-ar" rcs "$prefix/lib/libbz2.a" "$objs"/*.o
   cp "$src/bzlib.h" "$prefix/include/"
 }
 
