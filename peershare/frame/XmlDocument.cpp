@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string_view>
 
 namespace {
@@ -91,8 +90,6 @@ class TreeBuilder {
   XmlElement* current_;
 };
 
-// Expat parsers are used one at a time across the process.
-std::mutex parserMutex;
 std::atomic<int> tempFileCounter{0};
 
 }  // namespace
@@ -144,16 +141,13 @@ bool XmlDocument::Parse(const std::string& source) {
   // The byte-order mark tells Expat the byte order of its UTF-16 input.
   std::wstring wide = L"\xFEFF" + CodePageToUtf16(text);
 
-  bool parsed;
-  {
-    std::lock_guard<std::mutex> lock(parserMutex);
-    XML_Parser parser = XML_ParserCreate(L"UTF-16");
-    if (parser == nullptr) return false;
-    TreeBuilder builder(parser, *this);
-    parsed = XML_Parse(parser, reinterpret_cast<const char*>(wide.data()),
-                       static_cast<int>(wide.size() * sizeof(wchar_t)), XML_TRUE) == XML_STATUS_OK;
-    XML_ParserFree(parser);
-  }
+  // Each parse has a parser and builder of its own, so threads never share one.
+  XML_Parser parser = XML_ParserCreate(L"UTF-16");
+  if (parser == nullptr) return false;
+  TreeBuilder builder(parser, *this);
+  bool parsed = XML_Parse(parser, reinterpret_cast<const char*>(wide.data()),
+                          static_cast<int>(wide.size() * sizeof(wchar_t)), XML_TRUE) == XML_STATUS_OK;
+  XML_ParserFree(parser);
   if (!parsed) DeleteChildren();
   return parsed;
 }

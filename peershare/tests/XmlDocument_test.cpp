@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -32,6 +33,16 @@ std::string Attribute(const XmlElement* element, const char* name) {
   std::string value;
   element->GetAttribute(name, value);
   return value;
+}
+
+// Runs `work` on two threads at once, each with its own argument.
+bool BothSucceedAtOnce(const std::function<bool(const std::string&)>& work, const std::string& first,
+                       const std::string& second) {
+  bool firstGood = false, secondGood = false;
+  std::thread other([&] { secondGood = work(second); });
+  firstGood = work(first);
+  other.join();
+  return firstGood && secondGood;
 }
 
 const char kShareDocument[] =
@@ -127,23 +138,20 @@ TEST(XmlDocumentReader, MalformedTextLeavesAnEmptyTree) {
 }
 
 TEST(XmlDocumentReader, TwoThreadsParseAtOnce) {
-  auto parseMany = [](const std::string& attribute, bool& allGood) {
+  auto parseMany = [](const std::string& attribute) {
     std::string text = "<r>";
     for (int i = 0; i < 200; ++i) text += "<e v=\"" + attribute + "\">\r\n" + attribute + "</e>";
     text += "</r>";
-    for (int round = 0; round < 50 && allGood; ++round) {
+    for (int round = 0; round < 50; ++round) {
       OwnedDocument document(XmlDocument::NewDocument());
-      allGood = document->Parse(text) && document->Child(0)->ChildCount() == 200 &&
-                document->Child(0)->Child(199)->Text() == attribute;
+      if (!document->Parse(text) || document->Child(0)->ChildCount() != 200 ||
+          document->Child(0)->Child(199)->Text() != attribute) {
+        return false;
+      }
     }
+    return true;
   };
-  bool firstGood = true, secondGood = true;
-  std::thread first(parseMany, "甲", std::ref(firstGood));
-  std::thread second(parseMany, "乙", std::ref(secondGood));
-  first.join();
-  second.join();
-  EXPECT_TRUE(firstGood);
-  EXPECT_TRUE(secondGood);
+  EXPECT_TRUE(BothSucceedAtOnce(parseMany, "甲", "乙"));
 }
 
 TEST(XmlDocumentWriter, WritesDeclarationAndLongFormWithCrLf) {
@@ -189,20 +197,17 @@ TEST(XmlDocumentWriter, SaveReplacesTheTargetAndLeavesNoTemporaryFile) {
 TEST(XmlDocumentWriter, ConcurrentSavesUseTheirOwnTemporaryFiles) {
   TempFolder folder;
   CurrentDirectory current(folder.Path());
-  auto saveMany = [&folder](const std::string& name, bool& allGood) {
+  auto saveMany = [&folder](const std::string& name) {
     OwnedDocument document = Parsed("<" + name + ">\r\n" + std::string(20000, 'z') + "</" + name + ">");
     std::string expected = Written(*document);
-    for (int round = 0; round < 40 && allGood; ++round) {
-      allGood = document->Save(folder.File(name + ".xml")) && ReadFileBytes(folder.File(name + ".xml")) == expected;
+    for (int round = 0; round < 40; ++round) {
+      if (!document->Save(folder.File(name + ".xml")) || ReadFileBytes(folder.File(name + ".xml")) != expected) {
+        return false;
+      }
     }
+    return true;
   };
-  bool firstGood = true, secondGood = true;
-  std::thread first(saveMany, "first", std::ref(firstGood));
-  std::thread second(saveMany, "second", std::ref(secondGood));
-  first.join();
-  second.join();
-  EXPECT_TRUE(firstGood);
-  EXPECT_TRUE(secondGood);
+  EXPECT_TRUE(BothSucceedAtOnce(saveMany, "first", "second"));
 }
 
 TEST(XmlDocumentLoad, MissingFileGivesFalseAndAnEmptyTree) {
