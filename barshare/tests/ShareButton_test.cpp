@@ -173,7 +173,7 @@ TEST_F(ShareButtonInToolbar, JobTimerRunsWhileShown) {
 
 TEST_F(ShareButtonInToolbar, UninstallRemovesTheRegistrationAndTheAccountSettings) {
   const std::wstring account = ToolbarRegistry::AccountKey(424242, nullptr);
-  registry_.AddAccountKey(account);
+  registry_.Track(account);
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Share").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
                             &key, nullptr), ERROR_SUCCESS);
@@ -203,7 +203,7 @@ TEST_F(ShareButtonInToolbar, UninstallRemovesTheRegistrationAndTheAccountSetting
 
 TEST_F(ShareButtonInToolbar, UninstallWithoutAccountMapUsesAccountZero) {
   const std::wstring account = ToolbarRegistry::AccountKey(0, nullptr);
-  registry_.AddAccountKey(account);
+  registry_.Track(account);
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Share\\Deep").c_str(), 0, nullptr, 0, KEY_WRITE,
                             nullptr, &key, nullptr), ERROR_SUCCESS);

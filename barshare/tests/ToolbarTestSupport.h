@@ -17,20 +17,13 @@ inline bool KeyExists(const std::wstring& path) {
   return exists;
 }
 
-// Removes the toolbar's registry branch afterwards when the test created it;
-// otherwise puts back the one creator value and removes the account keys the
-// test names.
+// Leaves the toolbar's registry branch as the test found it: keys the test
+// creates are removed from the topmost one that did not exist, and the
+// creator value is put back.
 class ToolbarRegistryGuard {
  public:
   ToolbarRegistryGuard() {
-    // The topmost key of the toolbar's branch that does not exist yet.
-    std::wstring base = ToolbarRegistry::Base();
-    existed_ = true;
-    for (size_t end = base.find(L'\\'); existed_; end = base.find(L'\\', end + 1)) {
-      vendorKey_ = base.substr(0, end);
-      existed_ = KeyExists(vendorKey_);
-      if (end == std::wstring::npos) break;
-    }
+    Track(ToolbarRegistry::CreatorsKey());
     DWORD size = 4096;
     saved_.resize(size);
     hadValue_ = RegGetValueW(HKEY_CURRENT_USER, ToolbarRegistry::CreatorsKey().c_str(), kCreatorValue,
@@ -38,10 +31,6 @@ class ToolbarRegistryGuard {
     saved_.resize(hadValue_ ? size : 0);
   }
   ~ToolbarRegistryGuard() {
-    if (!existed_) {
-      SHDeleteKeyW(HKEY_CURRENT_USER, vendorKey_.c_str());
-      return;
-    }
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, ToolbarRegistry::CreatorsKey().c_str(), 0, KEY_SET_VALUE, &key) ==
         ERROR_SUCCESS) {
@@ -52,22 +41,31 @@ class ToolbarRegistryGuard {
       }
       RegCloseKey(key);
     }
-    for (const std::wstring& account : accounts_) SHDeleteKeyW(HKEY_CURRENT_USER, account.c_str());
+    for (auto root = created_.rbegin(); root != created_.rend(); ++root) {
+      SHDeleteKeyW(HKEY_CURRENT_USER, root->c_str());
+    }
   }
   ToolbarRegistryGuard(const ToolbarRegistryGuard&) = delete;
   ToolbarRegistryGuard& operator=(const ToolbarRegistryGuard&) = delete;
 
-  // An account key the test creates; removed afterwards.
-  void AddAccountKey(const std::wstring& key) { accounts_.push_back(key); }
+  // Call before the test creates key: whatever of it is new goes afterwards.
+  void Track(const std::wstring& key) {
+    for (size_t end = key.find(L'\\');; end = key.find(L'\\', end + 1)) {
+      std::wstring prefix = key.substr(0, end);
+      if (!KeyExists(prefix)) {
+        created_.push_back(prefix);
+        return;
+      }
+      if (end == std::wstring::npos) return;
+    }
+  }
 
   static constexpr const wchar_t* kCreatorValue = L"{289B311F-C5F3-40CE-A6C1-8903C0ADE026}";
 
  private:
-  std::wstring vendorKey_;
-  bool existed_ = false;
   bool hadValue_ = false;
   std::vector<BYTE> saved_;
-  std::vector<std::wstring> accounts_;
+  std::vector<std::wstring> created_;
 };
 
 // The folder of the running test program, with a trailing backslash.
