@@ -14,6 +14,9 @@ namespace {
 
 using GetClassObjectFunction = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
 
+::testing::Environment* const kSerial =
+    ::testing::AddGlobalTestEnvironment(new CrossProcessLock(L"barshare-button-tests"));
+
 const CLSID kForeignClass = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 
 class ButtonServer : public ::testing::Test {

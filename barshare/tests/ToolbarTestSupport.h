@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -110,4 +112,26 @@ class BarshareDll {
 
  private:
   HMODULE module_ = nullptr;
+};
+
+// Held for a whole test program run: CTest runs tests in parallel processes,
+// and these share the toolbar's registry branch, its job mutex names and the
+// system's hosts file.
+class CrossProcessLock : public ::testing::Environment {
+ public:
+  explicit CrossProcessLock(const wchar_t* name) : name_(name) {}
+  void SetUp() override {
+    mutex_ = CreateMutexW(nullptr, FALSE, name_);
+    if (mutex_ != nullptr) WaitForSingleObject(mutex_, INFINITE);
+  }
+  void TearDown() override {
+    if (mutex_ == nullptr) return;
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+    mutex_ = nullptr;
+  }
+
+ private:
+  const wchar_t* name_;
+  HANDLE mutex_ = nullptr;
 };
