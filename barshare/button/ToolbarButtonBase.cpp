@@ -54,7 +54,11 @@ ULONG ToolbarButtonBase::AddRef() { return static_cast<ULONG>(InterlockedIncreme
 
 ULONG ToolbarButtonBase::Release() {
   LONG left = InterlockedDecrement(&references_);
-  if (left == 0) delete this;
+  if (left == 0) {
+    // The job thread calls into the derived object: end it while that still exists.
+    StopJob();
+    delete this;
+  }
   return static_cast<ULONG>(left);
 }
 

@@ -8,6 +8,7 @@
 
 #include "AccountServiceDouble.h"
 #include "JobButton.h"
+#include "button/AccountMap.h"
 #include "ToolbarHostDouble.h"
 #include "ToolbarTestSupport.h"
 
@@ -185,6 +186,42 @@ TEST(ToolbarButtonBase, AsksForTheAccountWhenFlagged) {
   EXPECT_EQ(toolbar.Log().back(), L"GetHostService(195)");
   toolbar.RemoveButtons();
   button->Release();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ToolbarButtonBase, FinalReleaseEndsARunningJobFirst) {
+  Event release;
+  const LONG before = ServerModule::LiveObjects();
+  JobButton* button = new JobButton(98, 0, 60000);
+  button->release = release.Get();
+  button->JobTick();
+  for (int i = 0; i < 100 && button->ranJob == 0; ++i) Sleep(10);
+  ASSERT_EQ(button->RunningJob(), 1);
+  EXPECT_EQ(button->Release(), 0u);
+  EXPECT_EQ(ServerModule::LiveObjects(), before);
+  EXPECT_FALSE(MutexExists(L"ToolbarBaseObjJob__98"));
+  // Had the thread survived, this would let it call into a freed object.
+  SetEvent(release.Get());
+  Sleep(50);
+}
+
+TEST(AccountMap, ReadsTheToolbarsAccountNumber) {
+  EXPECT_EQ(AccountMap::CurrentAccount(), 0);  // no toolbar, no map
+  {
+    AccountMapping toolbarMap(5150);
+    ASSERT_TRUE(toolbarMap.Valid());
+    EXPECT_EQ(AccountMap::CurrentAccount(), 5150);
+    AccountMap existing(true);  // opened, not zeroed
+    EXPECT_EQ(existing.Account(), 5150);
+  }
+  AccountMap created(true);
+  ASSERT_TRUE(created.Valid());
+  EXPECT_EQ(created.Account(), 0);
+  created.SetAccount(-3);
+  EXPECT_EQ(AccountMap::CurrentAccount(), -3);
 }
 
 }  // namespace

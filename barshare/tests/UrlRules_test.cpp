@@ -341,3 +341,32 @@ TEST(EscapeForUrl, UnpairedSurrogatesStayWithinTheBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run on its own (as CTest does), this is the first use in the process: the
+// threads race to load the hosts file, and all must see the same names.
+TEST(HostsFileNames, LoadsOnceForConcurrentCallers) {
+  constexpr int kThreads = 8;
+  HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  struct Work {
+    HANDLE start;
+    volatile LONG found = 0;
+  } work{start};
+  auto body = [](void* parameter) -> DWORD {
+    Work* w = static_cast<Work*>(parameter);
+    WaitForSingleObject(w->start, INFINITE);
+    if (LooksLikeUrl(L"intranet-box") && HostsFileNames::Names().size() == 6) InterlockedIncrement(&w->found);
+    return 0;
+  };
+  HANDLE threads[kThreads];
+  for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, body, &work, 0, nullptr);
+  SetEvent(start);
+  WaitForMultipleObjects(kThreads, threads, TRUE, 10000);
+  for (HANDLE thread : threads) CloseHandle(thread);
+  CloseHandle(start);
+  EXPECT_EQ(work.found, kThreads);
+  EXPECT_EQ(&HostsFileNames::Names(), &HostsFileNames::Names());
+}
+
+}  // namespace
