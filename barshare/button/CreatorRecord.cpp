@@ -6,7 +6,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "button/HandleOwner.h"
+#include "button/RegKeyOwner.h"
 #include "button/ToolbarRegistry.h"
 #include "webslice/GcryptOwners.h"
 
