@@ -1,0 +1,47 @@
+#include "button/ShareButton.h"
+
+#include "button/ButtonResources.h"
+
+namespace {
+const ButtonJobEntry kShareJobs[] = {{1, 17509}, {0, 0}};
+}  // namespace
+
+const ButtonConfig ShareButton::kConfig = {
+    50,  // kind
+    68,  // command id
+    64,  // style
+    4,   // state
+    kButtonHasCaption | kButtonAnyNonzeroState,
+    L"Share",
+    IDI_SHARE_BUTTON,
+    IDS_SHARE_CAPTION,
+    IDS_SHARE_TOOLTIP,
+    IDS_SHARE_DESCRIPTION,
+};
+
+const ButtonJobTable ShareButton::kJobs = {17508, 3000, kShareJobs};
+
+int ShareButton::imageIndex = -1;
+
+ShareButton::ShareButton() : ToolbarButtonBase(kConfig, &kJobs, &imageIndex) {}
+
+HRESULT ShareButton::QueryInterface(REFIID iid, void** out) {
+  if (out != nullptr && iid == IID_IShareButtonMarker) {
+    *out = static_cast<IToolbarButton*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return ToolbarButtonBase::QueryInterface(iid, out);
+}
+
+// Pressing Share does nothing yet; the share command comes with the share window.
+HRESULT ShareButton::Execute() { return S_OK; }
+
+int ShareButton::OnTimer(UINT timerId) {
+  if (LOWORD(timerId) == 0) return 1;
+  return ToolbarButtonBase::OnTimer(timerId);
+}
+
+int ShareButton::AcceptJob(int) { return 0; }
+
+int ShareButton::JobResult(int) { return 0; }

@@ -1,0 +1,286 @@
+// The Share button as a toolbar creates it: through the registered creator
+// record and barshare.dll, with the toolbar double recording every call.
+#include "button/ShareButton.h"
+
+#include <gtest/gtest.h>
+
+#include <exdisp.h>
+
+#include "AccountServiceDouble.h"
+#include "ToolbarHostDouble.h"
+#include "ToolbarLoader.h"
+#include "ToolbarTestSupport.h"
+#include "button/ToolbarRegistry.h"
+
+namespace {
+
+const wchar_t kTooltip[] = L"热门网址，酷炫视频，分享给我的空间好友。";
+
+std::wstring IconLine() {
+  wchar_t line[64];
+  swprintf(line, 64, L"AddButtonIcon(%dx%d)", GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  return line;
+}
+
+class ShareButtonInToolbar : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(dll_.Module(), nullptr);
+    ASSERT_EQ(dll_.Call("DllRegisterServer"), S_OK);
+  }
+  IToolbarButton* Load(ToolbarHostDouble& toolbar, ToolbarLoader& loader,
+                       ToolbarLoader::Road road = ToolbarLoader::Road::CreatorClass) {
+    EXPECT_EQ(loader.Load(CLSID_ButtonCreator, &toolbar, road), S_OK);
+    return toolbar.ButtonCount() == 1 ? toolbar.Button(0) : nullptr;
+  }
+
+  ToolbarRegistryGuard registry_;
+  BarshareDll dll_;
+};
+
+TEST_F(ShareButtonInToolbar, InitializeTalksToTheToolbarInOrder) {
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  ASSERT_NE(Load(toolbar, loader), nullptr);
+  std::vector<std::wstring> expected = {L"GetToolbarWindow",       L"AddButton(68, button, 0)",
+                                        L"SetButtonStyle(68, 64)", L"SetButtonState(68, 4)",
+                                        IconLine(),                L"SetButtonImage(68, 0)",
+                                        L"SetButtonText(68, 分享)"};
+  EXPECT_EQ(toolbar.Log(), expected);
+  EXPECT_EQ(loader.Path(), dll_.Path());
+}
+
+TEST_F(ShareButtonInToolbar, IconIsAddedOncePerProcess) {
+  ToolbarHostDouble first;
+  ToolbarLoader loader;
+  ASSERT_NE(Load(first, loader), nullptr);
+  ToolbarHostDouble second;
+  ToolbarLoader secondLoader;
+  ASSERT_NE(Load(second, secondLoader, ToolbarLoader::Road::InitializeObjectsExport), nullptr);
+  std::vector<std::wstring> expected = {L"GetToolbarWindow",      L"AddButton(68, button, 0)",
+                                        L"SetButtonStyle(68, 64)", L"SetButtonState(68, 4)",
+                                        L"SetButtonImage(68, 0)", L"SetButtonText(68, 分享)"};
+  EXPECT_EQ(second.Log(), expected);
+}
+
+TEST_F(ShareButtonInToolbar, AnswersExactlyItsInterfaces) {
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  IToolbarButton* button = Load(toolbar, loader);
+  ASSERT_NE(button, nullptr);
+  for (const IID* iid : {&IID_IUnknown, &IID_IToolbarButton, &IID_IToolbarButtonAlt, &IID_IShareButtonMarker}) {
+    IUnknown* primary = nullptr;
+    ASSERT_EQ(button->QueryInterface(*iid, reinterpret_cast<void**>(&primary)), S_OK);
+    EXPECT_EQ(primary, static_cast<IUnknown*>(button));
+    primary->Release();
+  }
+  for (const IID* iid : {&IID_ICaptionProvider, &IID_IButtonOption, &IID_IButtonUninstall, &IID_IDispatch}) {
+    IUnknown* other = nullptr;
+    ASSERT_EQ(button->QueryInterface(*iid, reinterpret_cast<void**>(&other)), S_OK);
+    EXPECT_NE(other, static_cast<IUnknown*>(button));
+    // Every interface leads back to the same object.
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(other->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+    EXPECT_EQ(identity, static_cast<IUnknown*>(button));
+    identity->Release();
+    other->Release();
+  }
+  for (const IID* iid : {&IID_IWebBrowser2, &IID_IClassFactory, &DIID_DWebBrowserEvents2, &IID_IButtonCreator}) {
+    void* none = reinterpret_cast<void*>(1);
+    EXPECT_EQ(button->QueryInterface(*iid, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
+  }
+  EXPECT_EQ(button->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+}
+
+// Calls slot `slot` of the object's first vtable, as the toolbar's compiler would.
+template <typename Result, typename... Arguments>
+Result CallSlot(IUnknown* object, int slot, Arguments... arguments) {
+  using Method = Result(STDMETHODCALLTYPE*)(IUnknown*, Arguments...);
+  void** table = *reinterpret_cast<void***>(object);
+  return reinterpret_cast<Method>(table[slot])(object, arguments...);
+}
+
+TEST_F(ShareButtonInToolbar, SlotsSitWhereTheToolbarCallsThem) {
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  IToolbarButton* button = Load(toolbar, loader);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(CallSlot<int>(button, 6), 50);                    // GetKind
+  EXPECT_EQ(CallSlot<int>(button, 7, 1234u), 0);              // OnTimer, foreign id
+  EXPECT_EQ(CallSlot<int>(button, 7, 0x20000u), 1);           // OnTimer, low word 0
+  EXPECT_EQ(CallSlot<int>(button, 8), 0);
+  EXPECT_EQ(CallSlot<int>(button, 11), 1);
+  EXPECT_EQ(CallSlot<int>(button, 14, 2), 1);                 // AcceptsState: any nonzero
+  EXPECT_EQ(CallSlot<int>(button, 14, 0), 0);
+  EXPECT_EQ(CallSlot<int>(button, 16), 0);
+  EXPECT_EQ(CallSlot<int>(button, 17, WPARAM(68), LPARAM(0)), 0);
+  EXPECT_EQ(CallSlot<int>(button, 24, 1), 0);                 // AcceptJob
+  EXPECT_EQ(CallSlot<int>(button, 25, 1), 0);                 // JobResult
+  EXPECT_EQ(CallSlot<HRESULT>(button, 4), S_OK);              // Execute
+}
+
+TEST_F(ShareButtonInToolbar, TextsComeFromTheResources) {
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  IToolbarButton* button = Load(toolbar, loader);
+  ASSERT_NE(button, nullptr);
+  wchar_t text[128] = L"";
+  EXPECT_EQ(button->GetTooltip(68, text, 128), 1);
+  EXPECT_STREQ(text, kTooltip);
+  EXPECT_EQ(button->GetTooltip(68 + 256, text, 128), 1);  // only the id byte counts
+  EXPECT_EQ(button->GetTooltip(69, text, 128), 0);
+  EXPECT_EQ(button->GetTooltip(68, nullptr, 128), 0);
+
+  wchar_t description[8] = L"";
+  DescriptionRequest request = {0, description, 8};
+  EXPECT_EQ(button->GetDescription(0, 1, &request), 1);
+  EXPECT_EQ(std::wstring(description), std::wstring(kTooltip, 7));  // cut to the buffer
+  EXPECT_EQ(button->GetDescription(0, 2, &request), 0);
+  EXPECT_EQ(button->GetDescription(0, 1, nullptr), 0);
+
+  ICaptionProvider* caption = nullptr;
+  ASSERT_EQ(button->QueryInterface(IID_ICaptionProvider, reinterpret_cast<void**>(&caption)), S_OK);
+  int image = -7;
+  EXPECT_EQ(caption->IsActive(), 1);
+  EXPECT_EQ(caption->GetCaption(68, text, 128, &image), 1);
+  EXPECT_STREQ(text, L"分享");
+  EXPECT_EQ(image, 0);
+  EXPECT_EQ(caption->GetCaption(70, text, 128, &image), 0);
+  EXPECT_EQ(caption->GetCaption(68, text, 128, nullptr), 0);
+  caption->Release();
+
+  IButtonOption* option = nullptr;
+  ASSERT_EQ(button->QueryInterface(IID_IButtonOption, reinterpret_cast<void**>(&option)), S_OK);
+  EXPECT_EQ(option->IsOptionSet(), 0);
+  EXPECT_EQ(option->Reserved4(), 0);
+  option->Release();
+}
+
+TEST_F(ShareButtonInToolbar, JobTimerRunsWhileShown) {
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  ASSERT_NE(Load(toolbar, loader), nullptr);
+  toolbar.PumpMessages(3300);
+  ASSERT_FALSE(toolbar.Timers().empty());
+  EXPECT_EQ(toolbar.Timers().front(), L"17508->1");
+  // Share runs no job: nothing is posted to the toolbar, and the mutex is not kept.
+  EXPECT_TRUE(toolbar.Commands().empty());
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, L"ToolbarBaseObjJob__68");
+  EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  CloseHandle(mutex);
+}
+
+TEST_F(ShareButtonInToolbar, UninstallRemovesTheRegistrationAndTheAccountSettings) {
+  const std::wstring account = ToolbarRegistry::AccountKey(424242, nullptr);
+  registry_.Track(account);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Share").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr), ERROR_SUCCESS);
+  RegCloseKey(key);
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Other").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr), ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  AccountMapping map(424242);
+  ASSERT_TRUE(map.Valid());
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  IToolbarButton* button = Load(toolbar, loader);
+  ASSERT_NE(button, nullptr);
+  IButtonUninstall* uninstall = nullptr;
+  ASSERT_EQ(button->QueryInterface(IID_IButtonUninstall, reinterpret_cast<void**>(&uninstall)), S_OK);
+
+  EXPECT_EQ(uninstall->Uninstall(69), S_OK);  // another button: only the registration goes
+  EXPECT_EQ(dll_.Call("DllUnregisterServer"), E_FAIL);
+  EXPECT_TRUE(KeyExists(account + L"\\Share"));
+
+  EXPECT_EQ(uninstall->Uninstall(68), S_OK);
+  EXPECT_FALSE(KeyExists(account + L"\\Share"));
+  EXPECT_TRUE(KeyExists(account + L"\\Other"));
+  uninstall->Release();
+}
+
+TEST_F(ShareButtonInToolbar, UninstallWithoutAccountMapUsesAccountZero) {
+  const std::wstring account = ToolbarRegistry::AccountKey(0, nullptr);
+  registry_.Track(account);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Share\\Deep").c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, &key, nullptr), ERROR_SUCCESS);
+  RegCloseKey(key);
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  IToolbarButton* button = Load(toolbar, loader);
+  ASSERT_NE(button, nullptr);
+  IButtonUninstall* uninstall = nullptr;
+  ASSERT_EQ(button->QueryInterface(IID_IButtonUninstall, reinterpret_cast<void**>(&uninstall)), S_OK);
+  EXPECT_EQ(uninstall->Uninstall(68), S_OK);
+  EXPECT_FALSE(KeyExists(account + L"\\Share"));
+  uninstall->Release();
+}
+
+// The button objects of this program, built from the same code as the DLL.
+TEST(ShareButton, HostWithoutBrowserOrToolbarGetsNoButton) {
+  for (int missing = 0; missing < 2; ++missing) {
+    ToolbarHostDouble::Options options;
+    (missing == 0 ? options.answersBrowser : options.answersToolbarHost) = false;
+    ToolbarHostDouble toolbar(options);
+    const LONG before = ServerModule::LiveObjects();
+    ShareButton* button = new ShareButton();
+    EXPECT_EQ(button->Initialize(&toolbar), E_FAIL);
+    EXPECT_EQ(button->Initialize(nullptr), E_POINTER);
+    EXPECT_TRUE(toolbar.Log().empty());
+    EXPECT_EQ(toolbar.References(), 1);  // nothing of the toolbar is kept
+    EXPECT_EQ(button->Release(), 0u);
+    EXPECT_EQ(ServerModule::LiveObjects(), before);
+  }
+}
+
+TEST(ShareButton, RefusedAddButtonFailsInitialize) {
+  ToolbarHostDouble::Options options;
+  options.addButtonResult = E_ACCESSDENIED;
+  ToolbarHostDouble toolbar(options);
+  ShareButton* button = new ShareButton();
+  EXPECT_EQ(button->Initialize(&toolbar), E_FAIL);
+  std::vector<std::wstring> expected = {L"GetToolbarWindow", L"AddButton(68, button, 0)"};
+  EXPECT_EQ(toolbar.Log(), expected);
+  button->Release();
+}
+
+TEST(ShareButton, ShownFollowsTheToolbarAndTheHost) {
+  ToolbarHostDouble::Options options;
+  options.toolbarVisible = false;
+  ToolbarHostDouble toolbar(options);
+  ShareButton* button = new ShareButton();
+  ASSERT_EQ(button->Initialize(&toolbar), S_OK);
+  EXPECT_FALSE(button->Shown());
+  button->OnToolbarVisible(0, 1);
+  EXPECT_TRUE(button->Shown());
+  button->SetHostShown(69, 0);  // not ours
+  EXPECT_TRUE(button->Shown());
+  button->SetHostShown(68, 0);
+  EXPECT_FALSE(button->Shown());
+  button->SetHostShown(68, 1);
+  EXPECT_TRUE(button->Shown());
+  button->Uninitialize();
+  EXPECT_FALSE(button->Shown());
+  button->OnToolbarVisible(0, 1);  // the host has let the button go
+  EXPECT_FALSE(button->Shown());
+  // Share does not follow the browser: no events were asked for.
+  for (const std::wstring& line : toolbar.Log()) EXPECT_EQ(line.find(L"AdviseBrowserEvents"), std::wstring::npos);
+  toolbar.RemoveButtons();
+  EXPECT_EQ(button->Release(), 0u);
+}
+
+TEST(ShareButton, ReleaseToZeroFreesOnce) {
+  const LONG before = ServerModule::LiveObjects();
+  ShareButton* button = new ShareButton();
+  EXPECT_EQ(ServerModule::LiveObjects(), before + 1);
+  EXPECT_EQ(button->AddRef(), 2u);
+  EXPECT_EQ(button->Release(), 1u);
+  EXPECT_EQ(ServerModule::LiveObjects(), before + 1);
+  EXPECT_EQ(button->Release(), 0u);
+  EXPECT_EQ(ServerModule::LiveObjects(), before);
+}
+
+}  // namespace
