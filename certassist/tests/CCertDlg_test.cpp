@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "CCertDlg.h"
-#include "TestCertificates.h"
+#include "CertificateMaker.h"
 #include "TestText.h"
 
 namespace {
@@ -38,18 +38,18 @@ class CertDlgTest : public ::testing::Test {
   // issuedTo: the common name as the platform writes it in X.500 text.
   void AddMatching(const wchar_t* subject, const wchar_t* issuer, const wchar_t* commonName, FILETIME notAfter,
                    int image) {
-    CString issuedTo = TestCertificates::CommonNameText(commonName).c_str();
+    CString issuedTo = CertificateMaker::CommonNameText(commonName).c_str();
     PCCERT_CONTEXT cert = certs_.Add(subject, issuer, kDigitalSignature, notAfter);
     ASSERT_NE(nullptr, cert);
     expected_.push_back({cert, issuedTo, DateText(notAfter), image});
   }
 
   void AddFilteredOut() {
-    FILETIME nextYear = TestCertificates::Days(365);
+    FILETIME nextYear = CertificateMaker::Days(365);
     ASSERT_NE(nullptr, certs_.Add(L"CN=王五, O=certassist-test", L"CN=LCCA_CAX", kDigitalSignature, nextYear));
     ASSERT_NE(nullptr, certs_.Add(L"CN=王五, O=certassist-test", L"O=LCCA_CA", kDigitalSignature, nextYear));
     ASSERT_NE(nullptr, certs_.Add(L"CN=王五, O=certassist-test", L"CN=LCCA_CA", kKeyEncipherment, nextYear));
-    ASSERT_NE(nullptr, certs_.Add(L"CN=王五, O=certassist-test", L"CN=LCCA_CA", TestCertificates::kNoKeyUsage,
+    ASSERT_NE(nullptr, certs_.Add(L"CN=王五, O=certassist-test", L"CN=LCCA_CA", CertificateMaker::kNoKeyUsage,
                                   nextYear));
     ASSERT_NE(nullptr, certs_.Add(L"O=certassist-test", L"CN=LCCA_CA", kDigitalSignature, nextYear));
   }
@@ -68,13 +68,13 @@ class CertDlgTest : public ::testing::Test {
     return ordered;
   }
 
-  TestCertificates certs_;
+  CertificateMaker certs_;
   std::vector<Expected> expected_;
 };
 
 TEST_F(CertDlgTest, TakesTheOnlyMatchingCertificateWithoutShowing) {
   AddFilteredOut();
-  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA, O=LCCA", L"张三", TestCertificates::Days(365), 0);
+  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA, O=LCCA", L"张三", CertificateMaker::Days(365), 0);
   CCertDlg dialog(0, nullptr);
   ASSERT_EQ(1, dialog.GetCertCount());
   EXPECT_EQ(-1, dialog.GetSelectedIndex());
@@ -95,8 +95,8 @@ TEST_F(CertDlgTest, ListsNothingWhenNoCertificatePassesTheFilter) {
 }
 
 TEST_F(CertDlgTest, SelectionNeedsARowWhenSeveralAreListed) {
-  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA", L"张三", TestCertificates::Days(365), 0);
-  AddMatching(L"O=certassist-test, CN=李四", L"CN=lcca_ca", L"李四", TestCertificates::Days(365), 0);
+  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA", L"张三", CertificateMaker::Days(365), 0);
+  AddMatching(L"O=certassist-test, CN=李四", L"CN=lcca_ca", L"李四", CertificateMaker::Days(365), 0);
   CCertDlg dialog(0, nullptr);
   EXPECT_EQ(2, dialog.GetCertCount());
   EXPECT_EQ(nullptr, dialog.GetCert());
@@ -106,8 +106,8 @@ TEST_F(CertDlgTest, SelectionNeedsARowWhenSeveralAreListed) {
 TEST_F(CertDlgTest, ANameThatDoesNotDecodeStopsTheEnumeration) {
   // A SEQUENCE holding an INTEGER where the issuer's set of names belongs.
   std::vector<BYTE> notAName = {0x30, 0x03, 0x02, 0x01, 0x05};
-  ASSERT_NE(nullptr, certs_.AddRaw(TestCertificates::EncodeName(L"CN=张三, O=certassist-test"), notAName,
-                                   kDigitalSignature, TestCertificates::Days(365)));
+  ASSERT_NE(nullptr, certs_.AddRaw(CertificateMaker::EncodeName(L"CN=张三, O=certassist-test"), notAName,
+                                   kDigitalSignature, CertificateMaker::Days(365)));
   const wchar_t* message = nullptr;
   try {
     CCertDlg dialog(0, nullptr);
@@ -234,10 +234,10 @@ std::vector<DWORD> ResourceIconPixels(int id) {
 
 TEST_F(CertDlgTest, ShowsTheListedCertificatesInStoreOrder) {
   AddFilteredOut();
-  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA, O=LCCA", L"张三", TestCertificates::Days(365), 0);
-  AddMatching(L"O=certassist-test, CN=李四", L"CN=lcca_ca", L"李四", TestCertificates::Days(-1), 1);
-  AddMatching(L"CN=赵六, O=certassist-test", L"CN=LCCA_CA", L"赵六", TestCertificates::TodayAt(23, 59), 0);
-  AddMatching(L"O=certassist-test, CN=Qian Qi", L"CN=LCCA_CA", L"Qian Qi", TestCertificates::TodayAt(0, 1), 0);
+  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA, O=LCCA", L"张三", CertificateMaker::Days(365), 0);
+  AddMatching(L"O=certassist-test, CN=李四", L"CN=lcca_ca", L"李四", CertificateMaker::Days(-1), 1);
+  AddMatching(L"CN=赵六, O=certassist-test", L"CN=LCCA_CA", L"赵六", CertificateMaker::TodayAt(23, 59), 0);
+  AddMatching(L"O=certassist-test, CN=Qian Qi", L"CN=LCCA_CA", L"Qian Qi", CertificateMaker::TodayAt(0, 1), 0);
   std::vector<Expected> expected = InStoreOrder();
   ASSERT_EQ(4u, expected.size());
 
@@ -289,8 +289,8 @@ TEST_F(CertDlgTest, ShowsTheListedCertificatesInStoreOrder) {
 }
 
 TEST_F(CertDlgTest, OkWithoutASelectionAsksForOneThenReturnsTheSelectedCertificate) {
-  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA", L"张三", TestCertificates::Days(365), 0);
-  AddMatching(L"CN=李四, O=certassist-test", L"CN=LCCA_CA", L"李四", TestCertificates::Days(30), 0);
+  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA", L"张三", CertificateMaker::Days(365), 0);
+  AddMatching(L"CN=李四, O=certassist-test", L"CN=LCCA_CA", L"李四", CertificateMaker::Days(30), 0);
   std::vector<Expected> expected = InStoreOrder();
   ASSERT_EQ(2u, expected.size());
 
@@ -332,8 +332,8 @@ TEST_F(CertDlgTest, OkWithoutASelectionAsksForOneThenReturnsTheSelectedCertifica
 }
 
 TEST_F(CertDlgTest, ExtendModeAsksForTheCertificateToExtendAndDoubleClickChooses) {
-  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA", L"张三", TestCertificates::Days(365), 0);
-  AddMatching(L"CN=李四, O=certassist-test", L"CN=LCCA_CA", L"李四", TestCertificates::Days(30), 0);
+  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA", L"张三", CertificateMaker::Days(365), 0);
+  AddMatching(L"CN=李四, O=certassist-test", L"CN=LCCA_CA", L"李四", CertificateMaker::Days(30), 0);
   CCertDlg dialog(1, nullptr);
   CString prompt;
   INT_PTR result;

@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-// Certificates made for one test and put into the current user's "MY" store;
-// they are removed again when the object goes. All are signed by one key made
-// for the test (the picker never checks signatures), whatever issuer they name.
-// Test programs may run side by side: a named mutex keeps their use of the
-// store apart.
-class TestCertificates {
+// Certificates made for a test or a demonstration and put into the current
+// user's "MY" store; they are removed again when the object goes. All are
+// signed by one key made for the purpose (the picker never checks signatures),
+// whatever issuer they name. Programs using it may run side by side: a named
+// mutex keeps their use of the store apart.
+class CertificateMaker {
  public:
   static constexpr int kNoKeyUsage = -1;
 
-  TestCertificates() {
-    lock_ = CreateMutexW(nullptr, FALSE, L"certassist-tests-my-store");
+  CertificateMaker() {
+    lock_ = CreateMutexW(nullptr, FALSE, L"certassist-certificate-maker");
     WaitForSingleObject(lock_, 60000);
     store_ = CertOpenSystemStoreW(0, L"MY");
     RemoveLeftovers();
@@ -30,7 +30,7 @@ class TestCertificates {
     }
   }
 
-  ~TestCertificates() {
+  ~CertificateMaker() {
     for (PCCERT_CONTEXT cert : added_) CertDeleteCertificateFromStore(cert);  // frees the context too
     Commit();
     if (key_ != 0) CryptDestroyKey(key_);
@@ -40,8 +40,8 @@ class TestCertificates {
     CloseHandle(lock_);
   }
 
-  TestCertificates(const TestCertificates&) = delete;
-  TestCertificates& operator=(const TestCertificates&) = delete;
+  CertificateMaker(const CertificateMaker&) = delete;
+  CertificateMaker& operator=(const CertificateMaker&) = delete;
 
   bool Ready() const { return store_ != nullptr && !publicKey_.empty(); }
 
