@@ -21,7 +21,12 @@ class CERTASSIST_API CCertDlg : public CDialog {
   enum { IDD = 101 };
 
   // mode non-zero: the user picks the certificate to extend.
-  explicit CCertDlg(int mode = 0, CWnd* parent = nullptr);
+  explicit CCertDlg(int mode = 0, CWnd* parent = nullptr)
+      : CDialog(IDD, parent), m_mode(mode), m_selected(-1), m_viewCertificate(nullptr), m_cryptui(nullptr) {
+    // Thrown here, in the caller's own code: the 32-bit runtime, linked
+    // statically into each module, cannot carry an exception out of the DLL.
+    if (LoadAndEnumerate() != 0) throw L"枚举系统证书失败";
+  }
   virtual ~CCertDlg();
 
   int GetCertCount();
@@ -44,6 +49,8 @@ class CERTASSIST_API CCertDlg : public CDialog {
  private:
   typedef BOOL(WINAPI* ViewCertificateProc)(PCCRYPTUI_VIEWCERTIFICATE_STRUCTW, BOOL*);
 
+  // Loads the viewer and builds the lists; on failure nothing is left held.
+  unsigned long LoadAndEnumerate();
   unsigned long GetCertInfo(const CERT_CONTEXT* cert, int which, CString& out);
   CString FindString(CString name);
   unsigned long EnumCerts();

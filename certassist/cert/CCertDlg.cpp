@@ -9,7 +9,6 @@ const int kViewButtonId = 1002;
 const int kPromptId = 8000;
 const int kValidIcon = 1003;
 const int kExpiredIcon = 1004;
-const wchar_t kEnumerationFailed[] = L"枚举系统证书失败";
 
 // Closes the store it opened.
 class StoreOwner {
@@ -69,17 +68,15 @@ HICON LoadSmallIcon(int id) {
 
 }  // namespace
 
-CCertDlg::CCertDlg(int mode, CWnd* parent)
-    : CDialog(IDD, parent), m_mode(mode), m_selected(-1), m_viewCertificate(nullptr), m_cryptui(nullptr) {
+unsigned long CCertDlg::LoadAndEnumerate() {
   m_cryptui = LoadLibraryW(L"Cryptui.dll");
   if (m_cryptui != nullptr)
     m_viewCertificate = reinterpret_cast<ViewCertificateProc>(
         reinterpret_cast<void*>(GetProcAddress(m_cryptui, "CryptUIDlgViewCertificateW")));
-  if (EnumCerts() != 0) {
-    // The destructor does not run for a constructor that throws.
-    ReleaseCerts();
-    throw kEnumerationFailed;
-  }
+  unsigned long error = EnumCerts();
+  // The destructor does not run for a constructor that throws.
+  if (error != 0) ReleaseCerts();
+  return error;
 }
 
 CCertDlg::~CCertDlg() { ReleaseCerts(); }
