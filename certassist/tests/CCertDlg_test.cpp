@@ -151,6 +151,16 @@ class DialogDriver {
     return nullptr;
   }
 
+  static HWND FindOtherWindow(HWND except) {
+    for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window != nullptr;
+         window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      if (process == GetCurrentProcessId() && IsWindowVisible(window) && window != except) return window;
+    }
+    return nullptr;
+  }
+
   static CString ChildTexts(HWND window) {
     CString texts;
     EnumChildWindows(
@@ -352,6 +362,43 @@ TEST_F(CertDlgTest, ExtendModeAsksForTheCertificateToExtendAndDoubleClickChooses
   EXPECT_EQ(CString(L"请选择要延期的证书"), prompt);
   EXPECT_EQ(IDOK, result);
   EXPECT_EQ(0, dialog.GetSelectedIndex());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CertDlgTest, ViewButtonOpensTheSystemViewerForTheSelectedRowOnly) {
+  AddMatching(L"CN=张三, O=certassist-test", L"CN=LCCA_CA", L"张三", CertificateMaker::Days(365), 0);
+  AddMatching(L"CN=李四, O=certassist-test", L"CN=LCCA_CA", L"李四", CertificateMaker::Days(30), 0);
+  CCertDlg dialog(0, nullptr);
+  bool viewerWithoutRow = true, viewerWithRow = false;
+  INT_PTR result;
+  {
+    DialogDriver driver([&](HWND window) {
+      // Wine's viewer has no owner: any other dialog window of this process is it.
+      auto viewer = [window] { return DialogDriver::FindOtherWindow(window); };
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+      Sleep(300);
+      viewerWithoutRow = viewer() != nullptr;
+      DialogDriver::Select(GetDlgItem(window, 1001), 0);
+      DialogDriver::Notify(window, NM_CLICK);
+      PostMessageW(window, WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+      HWND sheet = DialogDriver::WaitFor(viewer);
+      viewerWithRow = sheet != nullptr;
+      if (sheet != nullptr) {
+        PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+        DialogDriver::WaitFor([sheet] { return IsWindow(sheet) ? nullptr : sheet; });
+      }
+      PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    result = dialog.DoModal();
+    ASSERT_TRUE(driver.Found());
+  }
+  EXPECT_FALSE(viewerWithoutRow);
+  EXPECT_TRUE(viewerWithRow);
+  EXPECT_EQ(IDCANCEL, result);
+  EXPECT_EQ(-1, dialog.GetSelectedIndex());
 }
 
 }  // namespace
