@@ -22,6 +22,9 @@ win64="$root/build/win64"
   xvfb-run -a bash "$root/cmake/wine-session.sh" "$win64" bash -c '
     "$1/wine-run.sh" "$2/bin/demo.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/bin" 2>/dev/null)"
     echo
+    echo "== Certificate assistant host (certassist.dll)"
+    "$1/wine-run.sh" "$2/bin/assistant.exe"
+    echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"' _ "$win64" "$out"
 } 2>&1 | tee "$out/report.txt"
