@@ -12,7 +12,7 @@ BZIP2_VERSION=1.0.8-5
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 xvfb xauth libgcrypt-mingw-w64-dev googletest cmake dpkg-dev patch
+  wine64 xvfb xauth libgcrypt-mingw-w64-dev googletest cmake dpkg-dev patch locales
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -26,6 +26,15 @@ install_packages() {
   echo "setup: installing ${missing[*]}"
   as_root apt-get update -qq
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Wine takes its code page from the Unix locale: without a generated
+# zh_CN.UTF-8 it runs with code page 1252 whatever LANG says, and every
+# 8-bit Chinese text of peershare turns into question marks.
+chinese_locale() {
+  locale -a 2>/dev/null | grep -qix 'zh_CN.utf8' && return
+  echo "setup: generating the zh_CN.UTF-8 locale"
+  as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 }
 
 # Source packages need deb-src entries; derive them from the binary entries.
@@ -100,6 +109,7 @@ build_bzip2() { # triple prefix
 }
 
 install_packages
+chinese_locale
 fetch_sources
 unpack "$deps/src/expat_2.5.0.orig.tar.gz" "$deps/src/expat_$EXPAT_VERSION.debian.tar.xz" "$deps/src/expat"
 unpack "$deps/src/bzip2_1.0.8.orig.tar.gz" "$deps/src/bzip2_$BZIP2_VERSION.debian.tar.bz2" "$deps/src/bzip2"
