@@ -2,27 +2,45 @@
 
 #include <windows.h>
 
-namespace {
+#include "frame/ClientConfig.h"
+#include "frame/ModuleState.h"
+#include "frame/PluginApp.h"
+#include "frame/ResourceIds.h"
 
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
+extern "C" int getType() {
+  ModuleStateGuard guard;
+  return kPluginType;
 }
-
-}  // namespace
-
-extern "C" int getType() { return kPluginType; }
 
 extern "C" void* getNameIcon(char* name) {
-  HMODULE module = ThisModule();
-  if (name != nullptr && LoadStringA(module, kNameStringId, name, kPluginNameMax) == 0) name[0] = '\0';
-  return LoadIconA(module, MAKEINTRESOURCEA(kPluginIconId));
+  ModuleStateGuard guard;
+  HMODULE module = ModuleState::ResourceModule();
+  if (name != nullptr && LoadStringA(module, IDS_PLUGIN_NAME, name, kPluginNameMax) == 0) name[0] = '\0';
+  return LoadIconA(module, MAKEINTRESOURCEA(IDI_PLUGIN));
 }
 
-// The main window object does not exist yet, so there is no interface to hand out.
-extern "C" PluginInterface* init(HostClient*) { return nullptr; }
+extern "C" PluginInterface* init(HostClient* host) {
+  ModuleStateGuard guard;
+  return PluginApp::Instance().Init(host);
+}
 
-// Without a main window object there is nothing to show; report it.
-extern "C" bool PluginInitialize(CWnd*) { return false; }
+extern "C" bool PluginInitialize(CWnd*) {
+  ModuleStateGuard guard;
+  return PluginApp::Instance().Initialize();
+}
+
+// Only the main window object is made here: no window, no file, no COM.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    PluginApp::Instance().InitInstance(ClientConfig::RunningProgramFolder());
+  } else if (reason == DLL_PROCESS_DETACH) {
+    // Unloaded by FreeLibrary the object (and a window it still has) can go;
+    // at process exit other threads are gone and the system frees it all.
+    if (reserved == nullptr) {
+      PluginApp::Instance().ExitInstance();
+    } else {
+      PluginApp::Instance().Abandon();
+    }
+  }
+  return TRUE;
+}

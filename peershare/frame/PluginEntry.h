@@ -6,8 +6,6 @@ class HostClient;
 class PluginInterface;
 
 constexpr int kPluginType = 502;
-constexpr unsigned kNameStringId = 1;
-constexpr unsigned kPluginIconId = 3038;
 // The client hands a name buffer of unstated size; the name is short, so
 // never copy more than this.
 constexpr int kPluginNameMax = 64;

@@ -1,0 +1,227 @@
+#include "LoggingHost.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Quotes a text argument; null stays visible as such.
+std::string Quoted(const char* text) { return text == nullptr ? "null" : std::string("\"") + text + "\""; }
+
+#define Q(text) Quoted(text).c_str()
+
+HIMAGELIST MakeImageList(int size) {
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0);
+  if (list == nullptr) return nullptr;
+  // Four plain images: two for peers, then the closed and open category icons.
+  const COLORREF colours[] = {RGB(0x1E, 0x6A, 0xC8), RGB(0x2E, 0xA0, 0x44), RGB(0xE0, 0xB0, 0x30),
+                              RGB(0xF0, 0xD0, 0x60)};
+  HDC screen = GetDC(nullptr);
+  for (COLORREF colour : colours) {
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, size, size};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ImageList_Add(list, bitmap, nullptr);
+    DeleteObject(bitmap);
+  }
+  ReleaseDC(nullptr, screen);
+  return list;
+}
+
+}  // namespace
+
+LoggingHost::LoggingHost() = default;
+
+LoggingHost::~LoggingHost() {
+  for (HIMAGELIST list : images_)
+    if (list != nullptr) ImageList_Destroy(list);
+}
+
+void LoggingHost::AddFriendRecord(uint32_t peerId, const char* name, const char* remark, int32_t image) {
+  FriendRecord record = {};
+  record.peerId = peerId;
+  record.peerTag = peerId ^ 0x5A5A;
+  record.image = image;
+  std::snprintf(record.name, sizeof record.name, "%s", name);
+  std::snprintf(record.remark, sizeof record.remark, "%s", remark);
+  friends.push_back(record);
+}
+
+std::vector<std::string> LoggingHost::CallsOf(const std::string& name) const {
+  std::vector<std::string> found;
+  for (const std::string& call : calls_)
+    if (call.compare(0, name.size() + 1, name + "(") == 0) found.push_back(call);
+  return found;
+}
+
+void LoggingHost::Log(const char* format, ...) {
+  char line[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(line, sizeof line, format, arguments);
+  va_end(arguments);
+  calls_.push_back(line);
+  if (logPath_.empty()) return;
+  if (FILE* file = std::fopen(logPath_.c_str(), "ab")) {
+    std::fprintf(file, "%s\r\n", line);
+    std::fclose(file);
+  }
+}
+
+void LoggingHost::Placeholder(int slot) { Log("Slot%d()", slot); }
+
+HostTransfer* LoggingHost::StartDownload(const char* localPath, const char* hash, uint32_t size, int32_t category,
+                                         int32_t mode, TransferTaskSink* sink) {
+  Log("StartDownload(%s, %s, %u, %d, %d, %p)", Q(localPath), Q(hash), size, category, mode,
+      static_cast<void*>(sink));
+  return nullptr;
+}
+
+void LoggingHost::Slot1() { Placeholder(1); }
+void LoggingHost::Slot2() { Placeholder(2); }
+void LoggingHost::Slot3() { Placeholder(3); }
+void LoggingHost::Slot4() { Placeholder(4); }
+void LoggingHost::Slot6() { Placeholder(6); }
+void LoggingHost::Slot7() { Placeholder(7); }
+void LoggingHost::Slot8() { Placeholder(8); }
+void LoggingHost::Slot9() { Placeholder(9); }
+void LoggingHost::Slot10() { Placeholder(10); }
+void LoggingHost::Slot12() { Placeholder(12); }
+void LoggingHost::Slot14() { Placeholder(14); }
+void LoggingHost::Slot17() { Placeholder(17); }
+void LoggingHost::Slot29() { Placeholder(29); }
+void LoggingHost::Slot31() { Placeholder(31); }
+void LoggingHost::Slot35() { Placeholder(35); }
+void LoggingHost::Slot36() { Placeholder(36); }
+void LoggingHost::Slot37() { Placeholder(37); }
+void LoggingHost::Slot39() { Placeholder(39); }
+void LoggingHost::Slot47() { Placeholder(47); }
+void LoggingHost::Slot48() { Placeholder(48); }
+
+void LoggingHost::OpenPeerShares(uint32_t peerId, const char* displayName) {
+  Log("OpenPeerShares(%u, %s)", peerId, Q(displayName));
+}
+void LoggingHost::AddTraffic(int32_t coinsSpent, int32_t coinsEarned) {
+  Log("AddTraffic(%d, %d)", coinsSpent, coinsEarned);
+}
+void LoggingHost::RefreshTopTen() { Log("RefreshTopTen()"); }
+void LoggingHost::OnMainButton() { Log("OnMainButton()"); }
+
+int32_t LoggingHost::GetFriendList(FriendList* list) {
+  Log("GetFriendList(%p)", static_cast<void*>(list));
+  if (friendListFails || list == nullptr) return 0;
+  for (const FriendRecord& record : friends) list->Add(record);
+  return 1;
+}
+
+HIMAGELIST LoggingHost::GetImageList(int32_t size) {
+  Log("GetImageList(%d)", size);
+  if (noImageList || size < 0 || size > 2) return nullptr;
+  static const int kPixels[3] = {32, 24, 16};
+  if (images_[size] == nullptr) images_[size] = MakeImageList(kPixels[size]);
+  return images_[size];
+}
+
+void LoggingHost::AddFriend(uint32_t peerId, uint32_t peerTag) { Log("AddFriend(%u, %u)", peerId, peerTag); }
+void LoggingHost::AddToBlacklist(uint32_t peerId, uint32_t peerTag) {
+  Log("AddToBlacklist(%u, %u)", peerId, peerTag);
+}
+void LoggingHost::SendMessageToPeer(uint32_t peerId, uint32_t peerTag, const char* nickname) {
+  Log("SendMessageToPeer(%u, %u, %s)", peerId, peerTag, Q(nickname));
+}
+void LoggingHost::ShowPeerDetails(uint32_t peerId, uint32_t peerTag) {
+  Log("ShowPeerDetails(%u, %u)", peerId, peerTag);
+}
+void LoggingHost::QueryPeerCoins(uint32_t peerId, uint32_t peerTag, const char* nickname) {
+  Log("QueryPeerCoins(%u, %u, %s)", peerId, peerTag, Q(nickname));
+}
+void LoggingHost::PublishFile(const char* hash, const char* displayName, uint32_t size, int32_t category,
+                              const char* categoryPath, const char* comment) {
+  Log("PublishFile(%s, %s, %u, %d, %s, %s)", Q(hash), Q(displayName), size, category, Q(categoryPath), Q(comment));
+}
+void LoggingHost::NotifyShareChanged() { Log("NotifyShareChanged()"); }
+void LoggingHost::UnpublishDirectory(int32_t category, const char* categoryPath) {
+  Log("UnpublishDirectory(%d, %s)", category, Q(categoryPath));
+}
+void LoggingHost::UnpublishFile(int32_t category, const char* hash, const char* categoryPath) {
+  Log("UnpublishFile(%d, %s, %s)", category, Q(hash), Q(categoryPath));
+}
+void LoggingHost::NotifyUnpublishDone() { Log("NotifyUnpublishDone()"); }
+void LoggingHost::Search(uint32_t queryId, uint32_t sequence, int32_t maxResults, int32_t fileType,
+                         uint32_t targetPeer, int32_t scope, const char* keyword) {
+  Log("Search(%u, %u, %d, %d, %u, %d, %s)", queryId, sequence, maxResults, fileType, targetPeer, scope, Q(keyword));
+}
+void LoggingHost::OnExtraButton1() { Log("OnExtraButton1()"); }
+void LoggingHost::OnExtraButton2() { Log("OnExtraButton2()"); }
+
+int32_t LoggingHost::IsMember() {
+  Log("IsMember()");
+  return member;
+}
+
+void LoggingHost::UpgradeMembership() { Log("UpgradeMembership()"); }
+void LoggingHost::DownloadAdded(const char* fileName, int32_t row) { Log("DownloadAdded(%s, %d)", Q(fileName), row); }
+
+int32_t LoggingHost::GetOnlineCount(int32_t* count, int32_t* second, int32_t* third) {
+  Log("GetOnlineCount(%p, %p, %p)", static_cast<void*>(count), static_cast<void*>(second), static_cast<void*>(third));
+  if (onlineCount == 0) return 0;
+  if (count != nullptr) *count = onlineCount;
+  if (second != nullptr) *second = 0;
+  if (third != nullptr) *third = 0;
+  return 1;
+}
+
+void LoggingHost::SendMessageToPeers(const uint32_t* peerIds, const uint32_t* peerTags, int32_t peerCount,
+                                     const char* nicknames, const char* message, int32_t flags, int32_t reserved) {
+  Log("SendMessageToPeers(%p, %p, %d, %s, %s, %d, %d)", static_cast<const void*>(peerIds),
+      static_cast<const void*>(peerTags), peerCount, Q(nicknames), Q(message), flags, reserved);
+}
+
+int32_t LoggingHost::GetFriendInfo(uint32_t peerId, uint32_t* peerTag, int32_t* image, char* name, char* remark,
+                                   int32_t* online, int32_t* reserved) {
+  Log("GetFriendInfo(%u)", peerId);
+  for (const FriendRecord& record : friends) {
+    if (record.peerId != peerId) continue;
+    if (peerTag != nullptr) *peerTag = record.peerTag;
+    if (image != nullptr) *image = record.image;
+    if (name != nullptr) std::snprintf(name, kHostTextMax, "%s", record.name);
+    if (remark != nullptr) std::snprintf(remark, kHostTextMax, "%s", record.remark);
+    if (online != nullptr) *online = 1;
+    if (reserved != nullptr) *reserved = 0;
+    return 1;
+  }
+  return 0;
+}
+
+void LoggingHost::SetAdVersion(int32_t adVersion) { Log("SetAdVersion(%d)", adVersion); }
+
+int32_t LoggingHost::GetDownloadPercent(const char* localPath) {
+  Log("GetDownloadPercent(%s)", Q(localPath));
+  return 0;
+}
+
+void LoggingHost::GetAccountInfo(uint32_t* number, char* text1, char* text2, int32_t value, char* text3) {
+  Log("GetAccountInfo(%d)", value);
+  if (number != nullptr) *number = 10001;
+  if (text1 != nullptr) std::snprintf(text1, kHostTextMax, "demo");
+  if (text2 != nullptr) text2[0] = '\0';
+  if (text3 != nullptr) text3[0] = '\0';
+}
+
+void LoggingHost::PushLinkToFriend(const char* link) { Log("PushLinkToFriend(%s)", Q(link)); }
+void LoggingHost::ReportPublishedFile(const char* displayName, const char* hash, uint32_t size, int32_t category) {
+  Log("ReportPublishedFile(%s, %s, %u, %d)", Q(displayName), Q(hash), size, category);
+}
+void LoggingHost::ReportUnpublishedFile(const char* fileName, const char* hash) {
+  Log("ReportUnpublishedFile(%s, %s)", Q(fileName), Q(hash));
+}
+void LoggingHost::ReportTraffic(uint32_t amount, int32_t day, int32_t one) {
+  Log("ReportTraffic(%u, %d, %d)", amount, day, one);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+// Typed operations on a tree-view control the caller does not own.
+class TreeView {
+ public:
+  explicit TreeView(HWND tree = nullptr) : tree_(tree) {}
+  void Attach(HWND tree) { tree_ = tree; }
+  HWND Handle() const { return tree_; }
+
+  HTREEITEM InsertRoot(const std::string& text, int image, LPARAM data);
+  bool Delete(HTREEITEM item);
+  void DeleteAll();
+  bool SetItem(HTREEITEM item, const std::string& text, int image);
+  std::string Text(HTREEITEM item) const;
+  int Image(HTREEITEM item) const;
+  LPARAM Data(HTREEITEM item) const;
+  // The first root item whose data equals data, or null.
+  HTREEITEM FindRoot(LPARAM data) const;
+  int Count() const;
+  void SetImageList(HIMAGELIST images);
+
+ private:
+  HWND tree_;
+};

@@ -1,0 +1,470 @@
+#include "frame/MainWindow.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "frame/HostClient.h"
+#include "frame/ModuleState.h"
+#include "frame/OperatorPages.h"
+#include "frame/ResourceIds.h"
+
+namespace {
+
+constexpr int kWidth = 800, kHeight = 560;
+constexpr COLORREF kBackground = RGB(0xCC, 0xDA, 0xED);
+constexpr const char* kTitle = "拓瓦文件交换";
+constexpr const char* kSearchHint = "请输入影片名";
+constexpr const char* kFileTypes[] = {"全部", "音乐", "图片", "视频", "图书", "资料", "软件", "游戏", "其他"};
+constexpr const char* kScopes[] = {"全部", "外网"};
+constexpr int kPanelCount = 4;
+constexpr int kTabButtons[kPanelCount] = {IDC_TAB_HOME, IDC_TAB_SEARCH, IDC_TAB_SHARE, IDC_TAB_FRIENDS};
+
+// Fixed places of the main window's controls, in pixels of its client area.
+struct Place {
+  int id, x, y, width, height;
+};
+constexpr Place kPlaces[] = {
+    {IDC_TAB_HOME, 8, 6, 80, 26},          {IDC_TAB_SEARCH, 92, 6, 80, 26},
+    {IDC_TAB_SHARE, 176, 6, 80, 26},       {IDC_TAB_FRIENDS, 260, 6, 80, 26},
+    {IDC_MAIN_BUTTON, 350, 6, 80, 26},     {IDC_MAIN_BUTTON2, 434, 6, 80, 26},
+    {IDC_EXTRA_BUTTON1, 518, 6, 38, 26},   {IDC_EXTRA_BUTTON2, 558, 6, 38, 26},
+    {IDC_HTML_VIEW, 600, 4, 188, 30},      {IDC_SEARCH_TEXT, 8, 38, 180, 22},
+    {IDC_SEARCH_TYPE, 192, 38, 80, 200},   {IDC_SEARCH_TARGET, 276, 38, 90, 200},
+    {IDC_SEARCH_SCOPE, 370, 38, 70, 200},  {IDC_SEARCH_START, 444, 37, 50, 24},
+    {IDC_SEARCH_STOP, 498, 37, 50, 24},    {IDC_SEARCH_ANIMATION, 554, 40, 18, 18},
+    {IDC_MAIL_RECOMMEND, 580, 37, 66, 24}, {IDC_MAIL_REPORT, 650, 37, 66, 24},
+    {IDC_HELP_PAGE, 720, 37, 66, 24},
+};
+constexpr int kPanelsTop = 66;
+constexpr int kBottomBand = 24;
+
+}  // namespace
+
+MainWindow::MainWindow(std::string executableFolder)
+    : config_(std::move(executableFolder)), background_(CreateSolidBrush(kBackground)) {
+  for (int panel = kHome; panel <= kFriends; ++panel) PanelObject(panel)->SetBackground(background_.Get());
+}
+
+MainWindow::~MainWindow() { Destroy(); }
+
+void MainWindow::SetHost(HostClient* host) { host_ = host; }
+
+int MainWindow::TabButton(int panel) { return panel >= kHome && panel <= kFriends ? kTabButtons[panel - 1] : 0; }
+
+Panel* MainWindow::PanelObject(int panel) {
+  return const_cast<Panel*>(static_cast<const MainWindow*>(this)->PanelObject(panel));
+}
+
+const Panel* MainWindow::PanelObject(int panel) const {
+  switch (panel) {
+    case kHome: return &homePanel_;
+    case kSearch: return &searchPanel_;
+    case kShare: return &sharePanel_;
+    case kFriends: return &friendPanel_;
+    default: return nullptr;
+  }
+}
+
+HWND MainWindow::PanelWindow(int panel) const {
+  const Panel* object = PanelObject(panel);
+  return object != nullptr ? object->Handle() : nullptr;
+}
+
+int MainWindow::VisiblePanel() const {
+  for (int panel = kHome; panel <= kFriends; ++panel)
+    if (HWND window = PanelWindow(panel); window != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE))
+      return panel;
+  return 0;
+}
+
+bool MainWindow::Started() const {
+  return Handle() != nullptr && (state_ == State::Running || state_ == State::Suspended);
+}
+
+bool MainWindow::CreateFrom(int templateId) {
+  if (Handle() != nullptr) return true;
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_ANIMATE_CLASS | ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  return Create(templateId, GetDesktopWindow());
+}
+
+// --- window set-up -------------------------------------------------------
+
+bool MainWindow::OnInitDialog() {
+  config_.Read();
+  SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowTextA(Handle(), kTitle);
+  CreatePanels();
+  ShowItem(IDC_TAB_FRIENDS, config_.ShowFriend());
+  CreateSearchAnimation();
+  InitSearchBar();
+  ShowItem(IDC_EXTRA_BUTTON1, false);
+  ShowItem(IDC_EXTRA_BUTTON2, false);
+  status_.Attach(Item(IDC_STATUS_LINE), host_);
+  status_.Update(StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep,
+                 StatusLine::kKeep);
+  Layout();
+  return true;
+}
+
+void MainWindow::CreatePanels() {
+  homePanel_.Create(IDD_HOME, Handle());
+  searchPanel_.Create(IDD_SEARCH_CENTRE, Handle());
+  sharePanel_.Create(IDD_SHARE_PAGE, Handle());
+  friendPanel_.Create(Handle());
+  SelectPanel(kHome);
+}
+
+void MainWindow::InitSearchBar() {
+  SetItemText(IDC_SEARCH_TEXT, kSearchHint);
+  if (HWND types = Item(IDC_SEARCH_TYPE)) {
+    for (const char* type : kFileTypes) SendMessageA(types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(type));
+    SendMessageA(types, CB_SETCURSEL, 0, 0);
+  }
+  if (HWND target = Item(IDC_SEARCH_TARGET)) {
+    SendMessageA(target, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("全部"));
+    SendMessageA(target, CB_SETCURSEL, 0, 0);
+  }
+  if (HWND scopes = Item(IDC_SEARCH_SCOPE)) {
+    for (const char* scope : kScopes) SendMessageA(scopes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(scope));
+    SendMessageA(scopes, CB_SETCURSEL, 0, 0);
+  }
+  EnableItem(IDC_SEARCH_STOP, false);
+}
+
+void MainWindow::CreateSearchAnimation() {
+  if (Item(IDC_SEARCH_TEXT) == nullptr) return;  // a template without the search bar
+  HMODULE resources = ModuleState::ResourceModule();
+  HWND animation = CreateWindowExA(0, ANIMATE_CLASSA, nullptr, WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_CENTER,
+                                   0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(IDC_SEARCH_ANIMATION), resources,
+                                   nullptr);
+  if (animation != nullptr)
+    SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(resources),
+                 reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_SEARCH_ANIMATION)));
+}
+
+void MainWindow::Layout() {
+  RECT client;
+  GetClientRect(Handle(), &client);
+  for (const Place& place : kPlaces)
+    if (HWND control = Item(place.id))
+      MoveWindow(control, place.x, place.y, place.width, place.height, FALSE);
+  int bottom = client.bottom - kBottomBand;
+  for (int panel = kHome; panel <= kFriends; ++panel)
+    if (HWND window = PanelWindow(panel))
+      MoveWindow(window, 0, kPanelsTop, client.right, std::max(0, bottom - kPanelsTop), FALSE);
+  int y = bottom + 3;
+  if (HWND status = Item(IDC_STATUS_LINE)) MoveWindow(status, 8, y + 2, client.right - 230, 16, FALSE);
+  if (HWND guide = Item(IDC_QUICK_GUIDE)) MoveWindow(guide, client.right - 214, y, 70, 18, FALSE);
+  if (HWND players = Item(IDC_PLAYER_DOWNLOADS)) MoveWindow(players, client.right - 140, y, 132, 18, FALSE);
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+bool MainWindow::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
+  if (message == WM_SIZE) Layout();
+  return false;
+}
+
+void MainWindow::OnDestroy() { status_.Detach(); }
+
+// --- panels -------------------------------------------------------------
+
+void MainWindow::SelectPanel(int panel) {
+  if (panel < kHome || panel > kFriends) return;
+  for (int other = kHome; other <= kFriends; ++other) {
+    if (other == panel) continue;
+    if (HWND window = PanelWindow(other)) ShowWindow(window, SW_HIDE);
+    CheckItem(TabButton(other), false);
+  }
+  CheckItem(TabButton(panel), true);
+  if (HWND window = PanelWindow(panel)) ShowWindow(window, SW_SHOW);
+}
+
+void MainWindow::BringToFront() {
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+}
+
+// --- commands -----------------------------------------------------------
+
+std::string MainWindow::RecommendationMail() const {
+  char body[512];
+  std::snprintf(body, sizeof body,
+                "你好！我正在用拓瓦交换文件，影片、音乐、软件应有尽有，下载又快又方便，推荐你也来试试。"
+                "拓瓦下载地址：%s 我的拓瓦号是%u，装好后记得加我为好友！",
+                kClientDownloadPage, static_cast<unsigned>(user_));
+  return std::string("mailto:?subject=好东西推荐&body=") + body;
+}
+
+void MainWindow::OpenAddress(const std::string& address) const {
+  ShellExecuteA(Handle(), "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool MainWindow::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return false;
+  ModuleStateGuard guard;
+  for (int panel = kHome; panel <= kFriends; ++panel) {
+    if (id == TabButton(panel)) {
+      SelectPanel(panel);
+      return true;
+    }
+  }
+  switch (id) {
+    case IDC_MAIL_RECOMMEND: OpenAddress(RecommendationMail()); return true;
+    case IDC_HELP_PAGE: OpenAddress(kHelpPage); return true;
+    case IDC_QUICK_GUIDE: OpenAddress(kQuickGuidePage); return true;
+    case IDC_PLAYER_DOWNLOADS: OpenAddress(kPlayerDownloadsPage); return true;
+    case IDC_MAIN_BUTTON:
+    case IDC_MAIN_BUTTON2:
+      if (host_ != nullptr) host_->OnMainButton();
+      return true;
+    case IDC_EXTRA_BUTTON1:
+      if (host_ != nullptr) host_->OnExtraButton1();
+      return true;
+    case IDC_EXTRA_BUTTON2:
+      if (host_ != nullptr) host_->OnExtraButton2();
+      return true;
+    // The search and the mail report belong to the search centre and the
+    // mail plug-in holder; until those exist the buttons do nothing.
+    case IDC_SEARCH_START:
+    case IDC_SEARCH_STOP:
+    case IDC_MAIL_REPORT:
+      return true;
+    case IDCANCEL:
+      ShowWindow(Handle(), SW_HIDE);
+      return true;
+    case IDOK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// --- lifecycle ------------------------------------------------------------
+
+int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
+  ModuleStateGuard guard;
+  config_.Read();
+  if (state_ == State::Suspended && Handle() != nullptr) {
+    Resume(0, 0, 0);
+    return 1;
+  }
+  startTime_ = GetTickCount();
+  // The hash plug-in, the transfer objects and the share library are started
+  // here, in that order, by the components that own them.
+  user_ = user;
+  coins_ = coins;
+  if (!CreateFrom(IDD_MAIN)) return 0;
+  state_ = State::Running;
+  unfiltered_ = ReadUnfilteredMode();
+  return 1;
+}
+
+void MainWindow::Stop() {
+  ModuleStateGuard guard;
+  if (state_ == State::NotStarted && Handle() == nullptr) return;
+  state_ = State::Stopping;
+  if (Handle() != nullptr) Destroy();
+  state_ = State::NotStarted;
+}
+
+void MainWindow::Suspend() {
+  ModuleStateGuard guard;
+  if (!Started() || state_ != State::Running) return;
+  state_ = State::Suspended;
+  friendPanel_.Clear();
+}
+
+void MainWindow::Resume(int32_t, int32_t, int32_t) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  friendPanel_.Rebuild(host_, user_);
+  state_ = State::Running;
+}
+
+// --- window operations ----------------------------------------------------
+
+void MainWindow::ShowPanel(int32_t panel) {
+  ModuleStateGuard guard;
+  if (!Started() || panel < kHome || panel > kFriends) return;
+  SelectPanel(panel);
+  BringToFront();
+}
+
+void MainWindow::Hide() {
+  ModuleStateGuard guard;
+  if (Started()) ShowWindow(Handle(), SW_HIDE);
+}
+
+int32_t MainWindow::ShowPeer(uint32_t peer) {
+  ModuleStateGuard guard;
+  if (!Started() || !config_.ShowFriend()) return 0;
+  if (friendPanel_.HasPeer(peer) && host_ != nullptr) {
+    std::string remark = friendPanel_.Remark(peer);
+    host_->OpenPeerShares(peer, remark.empty() ? nullptr : remark.c_str());
+  }
+  BringToFront();
+  SelectPanel(kFriends);
+  return 1;
+}
+
+void MainWindow::AddPeer(uint32_t peer, int32_t image, const char* name) {
+  ModuleStateGuard guard;
+  if (!Started() || peer == user_) return;
+  friendPanel_.AddPeer(peer, image, name != nullptr ? name : "");
+}
+
+void MainWindow::RemovePeer(uint32_t peer) {
+  ModuleStateGuard guard;
+  if (Started()) friendPanel_.RemovePeer(peer);
+}
+
+void MainWindow::UpdatePeer(uint32_t peer, int32_t image, const char* name) {
+  ModuleStateGuard guard;
+  if (Started()) friendPanel_.UpdatePeer(peer, image, name != nullptr ? name : "");
+}
+
+void MainWindow::SetAccount(int32_t coins, int32_t pointsA, int32_t pointsB) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  coins_ = coins;
+  int64_t points = std::min<int64_t>(static_cast<int64_t>(pointsA) + pointsB, INT32_MAX);
+  status_.Update(coins, static_cast<int32_t>(std::max<int64_t>(points, INT32_MIN + 1)), StatusLine::kKeep,
+                 StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep);
+}
+
+void MainWindow::SearchFinished(uint32_t) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  EnableItem(IDC_SEARCH_STOP, false);
+  EnableItem(IDC_SEARCH_START, true);
+}
+
+void MainWindow::StartSearch(int32_t type, const char* text) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  SetItemText(IDC_SEARCH_TEXT, text != nullptr ? text : "");
+  int32_t types = static_cast<int32_t>(std::size(kFileTypes));
+  SendMessageA(Item(IDC_SEARCH_TYPE), CB_SETCURSEL, type >= 0 && type < types ? type : 0, 0);
+  SendMessageA(Item(IDC_SEARCH_TARGET), CB_SETCURSEL, 0, 0);
+  SendMessageA(Item(IDC_SEARCH_SCOPE), CB_SETCURSEL, 0, 0);
+  SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_START, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(IDC_SEARCH_START)));
+  SelectPanel(kSearch);
+  BringToFront();
+}
+
+int32_t MainWindow::OpenFile(int32_t kind, int32_t, int32_t, const char* path) {
+  ModuleStateGuard guard;
+  if (!Started() || kind != 1 || path == nullptr) return 0;
+  auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(Handle(), "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32 ? 1 : 0;
+}
+
+int32_t MainWindow::GetMainValues(int32_t* a, int32_t* b) {
+  ModuleStateGuard guard;
+  if (!Started() || a == nullptr || b == nullptr) return 0;
+  *a = static_cast<int32_t>(user_);
+  *b = coins_;
+  return 1;
+}
+
+int32_t MainWindow::GetSyncDownloadLimit() {
+  ModuleStateGuard guard;
+  return Started() ? config_.SyncDownloadLimit() : 0;
+}
+
+int32_t MainWindow::Slot8(int32_t, int32_t, int32_t) {
+  ModuleStateGuard guard;
+  return 1;
+}
+
+void MainWindow::Slot9(int32_t, int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
+
+void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
+
+// --- operations of the share library and the transfer lists ---------------
+// These belong to components that are not part of the frame; until they are
+// created here, each answers its failure value and does nothing.
+
+int32_t MainWindow::UploadPeerSetHas(uint32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+int32_t MainWindow::UploadPeerMapHas(uint32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+UploadRecord* MainWindow::AddUpload(const char*, const char*, int32_t, uint32_t, int32_t) {
+  ModuleStateGuard guard;
+  return nullptr;
+}
+
+int32_t MainWindow::AddHostDownload(const char*, int32_t, const char*, uint32_t, const char*) {
+  ModuleStateGuard guard;
+  return kDownloadNotReady;
+}
+
+// 2: there is no list to hand out.
+int32_t MainWindow::GetShareListFile(uint32_t, char*, char*) {
+  ModuleStateGuard guard;
+  return 2;
+}
+
+void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
+
+int32_t MainWindow::AddDownload(const char*, const char*, uint32_t, const char*) {
+  ModuleStateGuard guard;
+  return kDownloadNotReady;
+}
+
+void MainWindow::AddTopTenEntry(int32_t, int32_t, const char*, const char*, uint32_t, int32_t, const char*,
+                                int32_t) {
+  ModuleStateGuard guard;
+}
+
+void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, int32_t, const char*, uint32_t,
+                                 const char*, int32_t, uint32_t, uint16_t, int32_t, uint32_t, const char*) {
+  ModuleStateGuard guard;
+}
+
+int32_t MainWindow::LookupSharedFile(const char*, char*, int32_t*, int32_t*) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+int32_t MainWindow::SetDownloadFolder(const char*, int32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+const char* MainWindow::GetDownloadFolder(int32_t*) {
+  ModuleStateGuard guard;
+  return "";
+}
+
+int32_t MainWindow::OpenShareLibrary(uint32_t, char*, int32_t*) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+// Nothing is transferred before the transfer lists exist.
+int32_t MainWindow::GetBusy(uint32_t* flags) {
+  ModuleStateGuard guard;
+  if (!Started() || flags == nullptr) return 0;
+  *flags = 0;
+  return 1;
+}
+
+void MainWindow::Slot32(int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
+
+int32_t MainWindow::HashFile(const char*, int32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}

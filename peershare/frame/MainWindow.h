@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "controls/Dialog.h"
+#include "controls/Panel.h"
+#include "frame/ClientConfig.h"
+#include "frame/FriendPanel.h"
+#include "frame/PluginInterface.h"
+#include "frame/StatusLine.h"
+#include "frame/UniqueResource.h"
+
+class HostClient;
+
+// The plug-in's main dialog. It is also the PluginInterface the client gets
+// from init(): every operation switches to the library's module state, and
+// the ones that need the window do nothing (and answer 0) unless the window
+// was started and not stopped.
+class MainWindow : public Dialog, public PluginInterface {
+ public:
+  enum class State { NotStarted, Running, Stopping, Suspended };
+  // Panels in ShowPanel's numbering.
+  static constexpr int kHome = 1, kSearch = 2, kShare = 3, kFriends = 4;
+
+  explicit MainWindow(std::string executableFolder);
+  ~MainWindow() override;
+
+  void SetHost(HostClient* host);
+  HostClient* Host() const { return host_; }
+  // Creates the window from a template with the desktop as parent, unless it exists.
+  bool CreateFrom(int templateId);
+
+  State CurrentState() const { return state_; }
+  uint32_t User() const { return user_; }
+  bool Unfiltered() const { return unfiltered_; }
+  const ClientConfig& Config() const { return config_; }
+  FriendPanel& Friends() { return friendPanel_; }
+  const StatusLine& Status() const { return status_; }
+  // The panel shown (1 to 4) while the window is, 0 when none.
+  int VisiblePanel() const;
+  HWND PanelWindow(int panel) const;
+  static int TabButton(int panel);
+  // The "mailto:" link of the recommendation mail, naming the user.
+  std::string RecommendationMail() const;
+
+  // PluginInterface
+  int32_t GetMainValues(int32_t* a, int32_t* b) override;
+  int32_t UploadPeerSetHas(uint32_t peer) override;
+  int32_t UploadPeerMapHas(uint32_t peer) override;
+  int32_t GetSyncDownloadLimit() override;
+  UploadRecord* AddUpload(const char* name, const char* localPath, int32_t category, uint32_t size,
+                          int32_t value) override;
+  int32_t AddHostDownload(const char* name, int32_t a, const char* hash, uint32_t size, const char* comment) override;
+  int32_t GetShareListFile(uint32_t peer, char* digest, char* path) override;
+  void ShowPeerShareList(int32_t flag, uint32_t peer, int32_t x, const char* path) override;
+  int32_t Slot8(int32_t, int32_t, int32_t) override;
+  void Slot9(int32_t, int32_t, int32_t, int32_t) override;
+  int32_t ShowPeer(uint32_t peer) override;
+  int32_t AddDownload(const char* name, const char* hash, uint32_t size, const char* comment) override;
+  void SetAccount(int32_t coins, int32_t pointsA, int32_t pointsB) override;
+  void AddTopTenEntry(int32_t position, int32_t value, const char* hash, const char* fileName, uint32_t size,
+                      int32_t fileType, const char* text, int32_t save) override;
+  void AddPeer(uint32_t peer, int32_t image, const char* name) override;
+  void RemovePeer(uint32_t peer) override;
+  void UpdatePeer(uint32_t peer, int32_t image, const char* name) override;
+  int32_t Start(uint32_t user, int32_t coins, int32_t rehashAll) override;
+  void Stop() override;
+  void ShowPanel(int32_t panel) override;
+  void Suspend() override;
+  void Resume(int32_t a, int32_t b, int32_t c) override;
+  void Hide() override;
+  void AddSearchResult(uint32_t queryId, const char* hash, const char* fileName, uint32_t size, int32_t category,
+                       const char* comment, uint32_t peerId, const char* nickname, int32_t connectionKind,
+                       uint32_t ip, uint16_t port, int32_t bandwidth, uint32_t peerTag,
+                       const char* extra) override;
+  void SearchFinished(uint32_t queryId) override;
+  int32_t OpenFile(int32_t kind, int32_t x, int32_t y, const char* path) override;
+  int32_t LookupSharedFile(const char* hash, char* path, int32_t* hidden, int32_t* category) override;
+  int32_t SetDownloadFolder(const char* path, int32_t value) override;
+  const char* GetDownloadFolder(int32_t* value) override;
+  int32_t OpenShareLibrary(uint32_t user, char* id, int32_t* count) override;
+  int32_t GetBusy(uint32_t* flags) override;
+  void StartSearch(int32_t type, const char* text) override;
+  void Slot32(int32_t, int32_t, int32_t) override;
+  void Slot33(int32_t, int32_t) override;
+  int32_t HashFile(const char* path, int32_t b) override;
+
+ protected:
+  bool OnInitDialog() override;
+  bool OnCommand(int id, int code) override;
+  void OnDestroy() override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  HBRUSH Background() const override { return background_.Get(); }
+
+ private:
+  // The window exists and was started (running or suspended).
+  bool Started() const;
+  Panel* PanelObject(int panel);
+  const Panel* PanelObject(int panel) const;
+  void CreatePanels();
+  void SelectPanel(int panel);
+  void BringToFront();
+  void InitSearchBar();
+  void CreateSearchAnimation();
+  void Layout();
+  void OpenAddress(const std::string& address) const;
+
+  ClientConfig config_;
+  HostClient* host_ = nullptr;
+  State state_ = State::NotStarted;
+  uint32_t user_ = 0;
+  int32_t coins_ = 0;
+  DWORD startTime_ = 0;
+  bool unfiltered_ = false;
+  Panel homePanel_, searchPanel_, sharePanel_;
+  FriendPanel friendPanel_;
+  StatusLine status_;
+  UniqueResource<HBRUSH, &DeleteObject> background_;
+};

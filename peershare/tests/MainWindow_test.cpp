@@ -1,0 +1,380 @@
+// The main window driven as the client drives it: through its
+// PluginInterface, with a real dialog under Wine and a logging host.
+#include "frame/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "LoggingHost.h"
+#include "TempFolder.h"
+#include "controls/Dialog.h"
+#include "frame/ResourceIds.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() : executableFolder_(temp_.File("client")) {
+    CreateDirectoryA(executableFolder_.c_str(), nullptr);
+    window_.SetHost(&host_);
+  }
+  ~MainWindowTest() override { window_.Stop(); }
+
+  void WriteIni(const std::string& keys) {
+    ASSERT_TRUE(WriteFileBytes(executableFolder_ + "\\custom.ini", "[tovak]\r\n" + keys));
+  }
+  HWND Control(int id) const { return GetDlgItem(window_.Handle(), id); }
+  bool Visible(HWND window) const { return window != nullptr && (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE); }
+  int VisiblePanelCount() const {
+    int count = 0;
+    for (int panel = MainWindow::kHome; panel <= MainWindow::kFriends; ++panel)
+      count += Visible(window_.PanelWindow(panel)) ? 1 : 0;
+    return count;
+  }
+  bool TabChecked(int panel) const {
+    return SendMessageA(Control(MainWindow::TabButton(panel)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  void ExpectOnlyPanel(int panel) const {
+    EXPECT_EQ(VisiblePanelCount(), 1);
+    EXPECT_EQ(window_.VisiblePanel(), panel);
+    for (int other = MainWindow::kHome; other <= MainWindow::kFriends; ++other)
+      EXPECT_EQ(TabChecked(other), other == panel) << "tab of panel " << other;
+  }
+  void Click(int id) {
+    SendMessageA(window_.Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+  }
+
+  TempFolder temp_;
+  std::string executableFolder_;
+  LoggingHost host_;
+  MainWindow window_{executableFolder_};
+  PluginInterface& plugin_ = window_;
+};
+
+TEST_F(MainWindowTest, StartShowsTheMainWindowWithTheHomePanel) {
+  ASSERT_EQ(plugin_.Start(10001, 30, 0), 1);
+  ASSERT_NE(window_.Handle(), nullptr);
+  EXPECT_EQ(WindowText(window_.Handle()), "拓瓦文件交换");
+  RECT frame;
+  GetWindowRect(window_.Handle(), &frame);
+  EXPECT_EQ(frame.right - frame.left, 800);
+  EXPECT_EQ(frame.bottom - frame.top, 560);
+  EXPECT_EQ(GetParent(window_.Handle()), nullptr);  // a top-level window
+  for (int panel = MainWindow::kHome; panel <= MainWindow::kFriends; ++panel)
+    EXPECT_EQ(GetParent(window_.PanelWindow(panel)), window_.Handle());
+  ExpectOnlyPanel(MainWindow::kHome);
+  EXPECT_EQ(window_.CurrentState(), MainWindow::State::Running);
+  EXPECT_EQ(window_.User(), 10001u);
+}
+
+TEST_F(MainWindowTest, ShowPanelSwitchesPanelsAndShowsTheWindow) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  for (int panel : {MainWindow::kSearch, MainWindow::kShare, MainWindow::kFriends, MainWindow::kHome}) {
+    plugin_.ShowPanel(panel);
+    ExpectOnlyPanel(panel);
+  }
+  EXPECT_TRUE(IsWindowVisible(window_.Handle()));
+  plugin_.ShowPanel(0);
+  plugin_.ShowPanel(5);
+  ExpectOnlyPanel(MainWindow::kHome);
+  Click(IDC_TAB_SHARE);
+  ExpectOnlyPanel(MainWindow::kShare);
+  plugin_.Hide();
+  EXPECT_FALSE(IsWindowVisible(window_.Handle()));
+}
+
+TEST_F(MainWindowTest, StatusLineReadsBackAfterStartAndAccountChanges) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_EQ(WindowText(Control(IDC_STATUS_LINE)),
+            "传入文件数  0/0| 传出文件数  0/0| 拓币 0| 拓瓦积分 0 | 拓瓦等级  1 | 当前在线 未知");
+  host_.onlineCount = 4321;
+  plugin_.SetAccount(57, 300, 141600);
+  EXPECT_EQ(WindowText(Control(IDC_STATUS_LINE)),
+            "传入文件数  0/0| 传出文件数  0/0| 拓币 57| 拓瓦积分 141900 | 拓瓦等级 40 | 当前在线 4321");
+}
+
+TEST_F(MainWindowTest, SearchBarStartsWithTheHintAndTheStopButtonDisabled) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_EQ(WindowText(Control(IDC_SEARCH_TEXT)), "请输入影片名");
+  EXPECT_EQ(SendMessageA(Control(IDC_SEARCH_TYPE), CB_GETCOUNT, 0, 0), 9);
+  EXPECT_EQ(SendMessageA(Control(IDC_SEARCH_TYPE), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(Control(IDC_SEARCH_SCOPE), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_FALSE(IsWindowEnabled(Control(IDC_SEARCH_STOP)));
+  char className[64] = "";
+  GetClassNameA(Control(IDC_SEARCH_ANIMATION), className, sizeof className);
+  EXPECT_STREQ(className, ANIMATE_CLASSA);
+
+  plugin_.StartSearch(3, "abc");
+  EXPECT_EQ(WindowText(Control(IDC_SEARCH_TEXT)), "abc");
+  EXPECT_EQ(SendMessageA(Control(IDC_SEARCH_TYPE), CB_GETCURSEL, 0, 0), 3);
+  ExpectOnlyPanel(MainWindow::kSearch);
+
+  EnableWindow(Control(IDC_SEARCH_STOP), TRUE);
+  EnableWindow(Control(IDC_SEARCH_START), FALSE);
+  plugin_.SearchFinished(1);
+  EXPECT_FALSE(IsWindowEnabled(Control(IDC_SEARCH_STOP)));
+  EXPECT_TRUE(IsWindowEnabled(Control(IDC_SEARCH_START)));
+}
+
+TEST_F(MainWindowTest, HostButtonsCallTheHostAndTheExtraButtonsStartHidden) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_FALSE(Visible(Control(IDC_EXTRA_BUTTON1)));
+  EXPECT_FALSE(Visible(Control(IDC_EXTRA_BUTTON2)));
+  EXPECT_TRUE(Visible(Control(IDC_TAB_FRIENDS)));
+  Click(IDC_MAIN_BUTTON);
+  Click(IDC_MAIN_BUTTON2);
+  Click(IDC_EXTRA_BUTTON1);
+  Click(IDC_EXTRA_BUTTON2);
+  EXPECT_EQ(host_.CallsOf("OnMainButton").size(), 2u);
+  EXPECT_EQ(host_.CallsOf("OnExtraButton1").size(), 1u);
+  EXPECT_EQ(host_.CallsOf("OnExtraButton2").size(), 1u);
+}
+
+TEST_F(MainWindowTest, RecommendationMailNamesTheUser) {
+  ASSERT_EQ(plugin_.Start(77123, 0, 0), 1);
+  std::string mail = window_.RecommendationMail();
+  EXPECT_EQ(mail.rfind("mailto:?subject=好东西推荐&body=", 0), 0u);
+  EXPECT_NE(mail.find("77123"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, StopDestroysTheWindowAndLaterOperationsDoNothing) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  HWND window = window_.Handle();
+  HWND friends = window_.PanelWindow(MainWindow::kFriends);
+  plugin_.Stop();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(IsWindow(friends));
+  EXPECT_EQ(window_.Handle(), nullptr);
+  EXPECT_EQ(window_.CurrentState(), MainWindow::State::NotStarted);
+  plugin_.ShowPanel(2);
+  plugin_.AddPeer(5, 0, "x");
+  EXPECT_EQ(plugin_.ShowPeer(5), 0);
+  int32_t a = -7, b = -7;
+  EXPECT_EQ(plugin_.GetMainValues(&a, &b), 0);
+  EXPECT_EQ(a, -7);
+  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 0);
+  EXPECT_EQ(window_.Handle(), nullptr);
+  // A second start after a stop makes a new window.
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_NE(window_.Handle(), nullptr);
+}
+
+TEST_F(MainWindowTest, OperationsBeforeStartAnswerTheirFailureValues) {
+  int32_t a = -7, b = -7;
+  EXPECT_EQ(plugin_.GetMainValues(&a, &b), 0);
+  EXPECT_EQ(plugin_.ShowPeer(1), 0);
+  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 0);
+  EXPECT_EQ(plugin_.OpenFile(1, 0, 0, "C:\\windows\\win.ini"), 0);
+  uint32_t flags = 99;
+  EXPECT_EQ(plugin_.GetBusy(&flags), 0);
+  EXPECT_EQ(flags, 99u);
+  plugin_.ShowPanel(1);
+  plugin_.Hide();
+  plugin_.Suspend();
+  plugin_.Resume(0, 0, 0);
+  plugin_.SetAccount(1, 2, 3);
+  plugin_.AddPeer(1, 0, "p");
+  plugin_.StartSearch(1, "abc");
+  plugin_.Stop();
+  EXPECT_EQ(window_.Handle(), nullptr);
+  EXPECT_EQ(window_.CurrentState(), MainWindow::State::NotStarted);
+  EXPECT_TRUE(host_.Calls().empty());
+}
+
+TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_EQ(plugin_.UploadPeerSetHas(5), 0);
+  EXPECT_EQ(plugin_.UploadPeerMapHas(5), 0);
+  EXPECT_EQ(plugin_.AddUpload("a", "C:\\a", 1, 10, 0), nullptr);
+  EXPECT_EQ(plugin_.AddHostDownload("a", 0, "h", 10, ""), kDownloadNotReady);
+  EXPECT_TRUE(host_.CallsOf("DownloadAdded").empty());
+  EXPECT_EQ(plugin_.AddDownload("a", "h", 10, ""), kDownloadNotReady);
+  char digest[33] = "", path[MAX_PATH] = "untouched";
+  EXPECT_EQ(plugin_.GetShareListFile(5, digest, path), 2);
+  EXPECT_STREQ(path, "untouched");
+  int32_t hidden = -1, category = -1;
+  EXPECT_EQ(plugin_.LookupSharedFile("h", path, &hidden, &category), 0);
+  EXPECT_EQ(plugin_.SetDownloadFolder("C:\\d", 1), 0);
+  int32_t value = -3;
+  EXPECT_STREQ(plugin_.GetDownloadFolder(&value), "");
+  EXPECT_EQ(value, -3);
+  int32_t count = -1;
+  char id[64] = "";
+  EXPECT_EQ(plugin_.OpenShareLibrary(10001, id, &count), 0);
+  EXPECT_EQ(plugin_.HashFile("C:\\a", 0), 0);
+  uint32_t flags = 99;
+  EXPECT_EQ(plugin_.GetBusy(&flags), 1);
+  EXPECT_EQ(flags, 0u);
+  int32_t a = 0, b = 0;
+  EXPECT_EQ(plugin_.GetMainValues(&a, &b), 1);
+  EXPECT_EQ(a, 10001);
+}
+
+TEST_F(MainWindowTest, CustomIniKeysAndTheirDefaults) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 3);
+  EXPECT_TRUE(window_.Config().ShowFriend());
+  EXPECT_TRUE(window_.Config().ShowIE());
+  EXPECT_EQ(window_.Config().AppServer(), 0);
+  plugin_.Stop();
+  WriteIni("SyncDownloadLimit=7\r\nshowIE=0\r\nappServer=2\r\n");
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 7);
+  EXPECT_FALSE(window_.Config().ShowIE());
+  EXPECT_EQ(window_.Config().AppServer(), 2);
+  EXPECT_EQ(window_.Config().ExecutableFolder(), executableFolder_);
+  EXPECT_EQ(window_.Config().DataFolder(), temp_.Path());
+}
+
+TEST_F(MainWindowTest, WithoutShowFriendTheButtonIsHiddenAndShowPeerDoesNothing) {
+  WriteIni("showFriend=0\r\n");
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  plugin_.AddPeer(500, 0, "peer");
+  EXPECT_FALSE(Visible(Control(IDC_TAB_FRIENDS)));
+  EXPECT_EQ(plugin_.ShowPeer(500), 0);
+  EXPECT_TRUE(host_.CallsOf("OpenPeerShares").empty());
+  EXPECT_FALSE(IsWindowVisible(window_.Handle()));
+  ExpectOnlyPanel(MainWindow::kHome);
+  plugin_.ShowPanel(MainWindow::kFriends);
+  ExpectOnlyPanel(MainWindow::kFriends);
+}
+
+TEST_F(MainWindowTest, ShowPeerOpensTheSharesOfAKnownPeerAndShowsTheFriendPanel) {
+  host_.AddFriendRecord(600, "老王", "王哥");
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  plugin_.Suspend();
+  plugin_.Resume(0, 0, 0);  // fills the tree from the friend list
+  plugin_.AddPeer(500, 0, "peer");
+  EXPECT_EQ(plugin_.ShowPeer(600), 1);
+  EXPECT_EQ(plugin_.ShowPeer(500), 1);
+  EXPECT_EQ(plugin_.ShowPeer(999), 1);
+  auto opened = host_.CallsOf("OpenPeerShares");
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0], "OpenPeerShares(600, \"王哥\")");
+  EXPECT_EQ(opened[1], "OpenPeerShares(500, null)");
+  EXPECT_TRUE(IsWindowVisible(window_.Handle()));
+  ExpectOnlyPanel(MainWindow::kFriends);
+}
+
+TEST_F(MainWindowTest, PeerTreeAddsRemovesAndUpdatesPeers) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  FriendPanel& friends = window_.Friends();
+  plugin_.AddPeer(10001, 0, "me");  // the user himself
+  plugin_.AddPeer(501, 1, "甲");
+  plugin_.AddPeer(501, 2, "again");
+  plugin_.AddPeer(502, 0, "乙");
+  EXPECT_EQ(friends.PeerCount(), 2);
+  EXPECT_EQ(friends.PeerText(501), "甲");
+  plugin_.UpdatePeer(501, 3, "甲(离线)");
+  EXPECT_EQ(friends.PeerText(501), "甲(离线)");
+  EXPECT_EQ(friends.PeerImage(501), 3);
+  plugin_.UpdatePeer(999, 3, "nobody");
+  plugin_.RemovePeer(501);
+  plugin_.RemovePeer(999);
+  EXPECT_EQ(friends.PeerCount(), 1);
+  EXPECT_FALSE(friends.HasPeer(501));
+  plugin_.RemovePeer(502);
+  EXPECT_EQ(friends.PeerCount(), 0);
+  EXPECT_EQ(friends.FileCount(), 0);
+}
+
+TEST_F(MainWindowTest, StartWhileSuspendedOnlyResumes) {
+  host_.AddFriendRecord(600, "a");
+  host_.AddFriendRecord(601, "b");
+  host_.AddFriendRecord(10001, "the user");
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  HWND window = window_.Handle();
+  plugin_.AddPeer(700, 0, "c");
+  plugin_.Suspend();
+  EXPECT_EQ(window_.CurrentState(), MainWindow::State::Suspended);
+  EXPECT_EQ(window_.Friends().PeerCount(), 0);
+  EXPECT_EQ(plugin_.Start(20002, 5, 1), 1);
+  EXPECT_EQ(window_.CurrentState(), MainWindow::State::Running);
+  EXPECT_EQ(window_.Handle(), window);
+  EXPECT_EQ(window_.User(), 10001u);
+  EXPECT_EQ(window_.Friends().PeerCount(), 2);
+  EXPECT_EQ(host_.CallsOf("GetFriendList").size(), 1u);
+  EXPECT_EQ(host_.CallsOf("GetImageList").front(), "GetImageList(2)");
+}
+
+TEST_F(MainWindowTest, AFailingFriendListOrNoImageListLeavesAnEmptyOrPlainTree) {
+  host_.AddFriendRecord(600, "a");
+  host_.friendListFails = true;
+  host_.noImageList = true;
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  plugin_.Suspend();
+  plugin_.Resume(0, 0, 0);
+  EXPECT_EQ(window_.Friends().PeerCount(), 0);
+  host_.friendListFails = false;
+  plugin_.Suspend();
+  plugin_.Resume(0, 0, 0);
+  EXPECT_EQ(window_.Friends().PeerCount(), 1);
+}
+
+// Unfiltered mode reads HKEY_CLASSES_ROOT\Tovak.Document; the test restores
+// the key as it found it.
+class FilterFlagsTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    HKEY key = nullptr;
+    existed_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (key != nullptr) RegCloseKey(key);
+    if (existed_) GTEST_SKIP() << "Tovak.Document exists in this prefix";
+  }
+  void TearDown() override {
+    if (!existed_) RegDeleteKeyA(HKEY_CLASSES_ROOT, "Tovak.Document");
+  }
+  void SetFlags(DWORD value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "FilterFlags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+  }
+  bool existed_ = false;
+};
+
+TEST_F(FilterFlagsTest, OnlyTheValue0x10000TurnsUnfilteredModeOn) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_FALSE(window_.Unfiltered());
+  plugin_.Stop();
+  SetFlags(0x10000);
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_TRUE(window_.Unfiltered());
+  plugin_.Stop();
+  SetFlags(0x10001);
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_FALSE(window_.Unfiltered());
+}
+
+// The client calls the interface by slot: a few operations reached through
+// the raw table must be the ones of their slots.
+TEST_F(MainWindowTest, PluginInterfaceOperationsSitAtTheirSlots) {
+  void** table = *reinterpret_cast<void***>(&plugin_);
+  auto start = reinterpret_cast<int32_t (*)(PluginInterface*, uint32_t, int32_t, int32_t)>(table[17]);
+  auto showPanel = reinterpret_cast<void (*)(PluginInterface*, int32_t)>(table[19]);
+  auto setAccount = reinterpret_cast<void (*)(PluginInterface*, int32_t, int32_t, int32_t)>(table[12]);
+  auto syncLimit = reinterpret_cast<int32_t (*)(PluginInterface*)>(table[3]);
+  auto slot8 = reinterpret_cast<int32_t (*)(PluginInterface*, int32_t, int32_t, int32_t)>(table[8]);
+  auto stop = reinterpret_cast<void (*)(PluginInterface*)>(table[18]);
+  auto getBusy = reinterpret_cast<int32_t (*)(PluginInterface*, uint32_t*)>(table[30]);
+  auto hashFile = reinterpret_cast<int32_t (*)(PluginInterface*, const char*, int32_t)>(table[34]);
+  ASSERT_EQ(start(&plugin_, 4242, 0, 0), 1);
+  EXPECT_EQ(window_.User(), 4242u);
+  showPanel(&plugin_, 3);
+  ExpectOnlyPanel(MainWindow::kShare);
+  setAccount(&plugin_, 9, 1, 2);
+  EXPECT_NE(WindowText(Control(IDC_STATUS_LINE)).find("拓币 9| 拓瓦积分 3 |"), std::string::npos);
+  EXPECT_EQ(syncLimit(&plugin_), 3);
+  EXPECT_EQ(slot8(&plugin_, 0, 0, 0), 1);
+  uint32_t flags = 5;
+  EXPECT_EQ(getBusy(&plugin_, &flags), 1);
+  EXPECT_EQ(hashFile(&plugin_, "x", 0), 0);
+  stop(&plugin_);
+  EXPECT_EQ(window_.Handle(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#include "frame/PluginApp.h"
+
+#include <gtest/gtest.h>
+
+#include "LoggingHost.h"
+#include "TempFolder.h"
+#include "controls/Dialog.h"
+#include "frame/MainWindow.h"
+#include "frame/ResourceIds.h"
+
+namespace {
+
+TEST(PluginApp, InitBeforeTheMainObjectExistsAnswersNull) {
+  LoggingHost host;
+  PluginApp app;
+  EXPECT_EQ(app.Init(&host), nullptr);
+  EXPECT_EQ(app.Host(), &host);
+}
+
+TEST(PluginApp, InitHandsOutTheMainObjectsInterfaceAndItsHost) {
+  TempFolder folder;
+  LoggingHost host;
+  PluginApp app;
+  ASSERT_TRUE(app.InitInstance(folder.Path()));
+  PluginInterface* plugin = app.Init(&host);
+  ASSERT_NE(plugin, nullptr);
+  EXPECT_EQ(plugin, static_cast<PluginInterface*>(app.Main()));
+  EXPECT_EQ(app.Main()->Host(), &host);
+  EXPECT_EQ(app.Main()->Config().ExecutableFolder(), folder.Path());
+  app.ExitInstance();
+  EXPECT_EQ(app.Main(), nullptr);
+}
+
+TEST(PluginApp, InitializeShowsTheInitialWindowOnceAndStartKeepsIt) {
+  TempFolder folder;
+  LoggingHost host;
+  PluginApp app;
+  ASSERT_TRUE(app.InitInstance(folder.Path()));
+  PluginInterface* plugin = app.Init(&host);
+  EXPECT_TRUE(app.Initialize());
+  HWND initial = app.Main()->Handle();
+  ASSERT_NE(initial, nullptr);
+  EXPECT_EQ(WindowText(initial), "拓瓦文件交换");
+  EXPECT_NE(GetDlgItem(initial, IDC_TAB_HOME), nullptr);
+  EXPECT_EQ(GetDlgItem(initial, IDC_STATUS_LINE), nullptr);
+  EXPECT_TRUE(app.Initialize());
+  EXPECT_EQ(app.Main()->Handle(), initial);
+  ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
+  EXPECT_EQ(app.Main()->Handle(), initial);
+  plugin->ShowPanel(MainWindow::kFriends);  // works without most controls
+  EXPECT_EQ(app.Main()->VisiblePanel(), MainWindow::kFriends);
+  plugin->Stop();
+  EXPECT_FALSE(IsWindow(initial));
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// The built plug-in as the client loads it: peershare.dll beside this
+// program, its exports found by name.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "LoggingHost.h"
+#include "controls/Dialog.h"
+#include "frame/PluginInterface.h"
+
+namespace {
+
+const char* const kInitialize = sizeof(void*) == 4 ? "?Initialize@@YA_NPAVCWnd@@@Z" : "?Initialize@@YA_NPEAVCWnd@@@Z";
+
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+class PluginEntryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadLibraryA("peershare.dll");
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(PluginEntryTest, ReportsItsTypeNameAndIcon) {
+  auto getType = Export<int (*)()>(module_, "getType");
+  auto getNameIcon = Export<void* (*)(char*)>(module_, "getNameIcon");
+  ASSERT_NE(getType, nullptr);
+  ASSERT_NE(getNameIcon, nullptr);
+  EXPECT_EQ(getType(), 502);
+  char name[64];
+  std::memset(name, 'x', sizeof name);
+  void* icon = getNameIcon(name);
+  EXPECT_STREQ(name, "FileShare");
+  ASSERT_NE(icon, nullptr);
+  ICONINFO info = {};
+  ASSERT_TRUE(GetIconInfo(static_cast<HICON>(icon), &info));
+  EXPECT_TRUE(info.fIcon);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+}
+
+TEST_F(PluginEntryTest, InitReturnsTheInterfaceThatStartsAndStopsTheWindow) {
+  auto init = Export<PluginInterface* (*)(HostClient*)>(module_, "init");
+  ASSERT_NE(init, nullptr);
+  ASSERT_NE(GetProcAddress(module_, kInitialize), nullptr);
+  LoggingHost host;
+  PluginInterface* plugin = init(&host);
+  ASSERT_NE(plugin, nullptr);
+  EXPECT_EQ(init(&host), plugin);
+  ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
+  HWND window = FindWindowA(nullptr, "拓瓦文件交换");
+  ASSERT_NE(window, nullptr);
+  plugin->SetAccount(3, 0, 0);
+  EXPECT_NE(WindowText(GetDlgItem(window, 3142)).find("拓币 3|"), std::string::npos);
+  EXPECT_FALSE(host.CallsOf("GetOnlineCount").empty());
+  plugin->Stop();
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(PluginEntryTest, InitializeShowsAWindowAndReportsTrue) {
+  auto init = Export<PluginInterface* (*)(HostClient*)>(module_, "init");
+  auto initialize = Export<bool (*)(void*)>(module_, kInitialize);
+  ASSERT_NE(initialize, nullptr);
+  LoggingHost host;
+  PluginInterface* plugin = init(&host);
+  EXPECT_TRUE(initialize(nullptr));
+  HWND window = FindWindowA(nullptr, "拓瓦文件交换");
+  EXPECT_NE(window, nullptr);
+  plugin->Stop();
+  EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
