@@ -27,5 +27,22 @@ win64="$root/build/win64"
     echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"' _ "$win64" "$out"
+  echo
+  echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
+  # The host lays out a client folder below build/demo/client, loads
+  # Plugins\peershare.dll from it, logs every HostClient call and saves
+  # pictures of the windows; the screen must hold the 800 x 560 main window.
+  rm -rf "$out/client" "$out"/*.png
+  mkdir -p "$out/client"
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+    "$1/wine-run.sh" "$2/bin/clienthost.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/client" 2>/dev/null)" \
+      --online 1234' _ "$win64" "$out" || echo "clienthost: FAILED"
+  cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
+  if [ -f "$out/client/host-calls.log" ]; then
+    iconv -f GBK -t UTF-8 "$out/client/host-calls.log" > "$out/host-calls.txt"
+    echo "-- HostClient calls (build/demo/host-calls.txt):"
+    sed 's/^/  /' "$out/host-calls.txt"
+  fi
+  echo "-- pictures: $(cd "$out" && ls *.png 2>/dev/null | tr '\n' ' ')"
 } 2>&1 | tee "$out/report.txt"
 echo "report: build/demo/report.txt"

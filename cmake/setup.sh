@@ -13,6 +13,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xauth libgcrypt-mingw-w64-dev googletest cmake dpkg-dev patch locales
+  # a font with Chinese glyphs, for the pictures of peershare's windows
+  fonts-wqy-microhei
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

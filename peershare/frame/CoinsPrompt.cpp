@@ -15,7 +15,11 @@ const char* CoinsPrompt::Text(bool member) { return member ? kMemberText : kNonM
 
 INT_PTR CoinsPrompt::Show(HWND parent) { return DoModal(IDD_COINS_PROMPT, parent); }
 
-bool CoinsPrompt::Open(HWND parent) { return Create(IDD_COINS_PROMPT, parent); }
+bool CoinsPrompt::Open(HWND parent) {
+  if (!Create(IDD_COINS_PROMPT, parent)) return false;
+  ShowWindow(Handle(), SW_SHOW);
+  return true;
+}
 
 bool CoinsPrompt::OnInitDialog() {
   bool member = host_ != nullptr && host_->IsMember() != 0;

@@ -28,6 +28,8 @@ class FriendPanel : public Panel {
   int PeerImage(uint32_t peer) const;
   int FileCount() const;
 
+  // The host's image list for the peer items (not owned; may be null).
+  void SetImages(HIMAGELIST images) { tree_.SetImageList(images); }
   // Empties the tree and the file list.
   void Clear();
   // Clears, then fills the tree from the host's image list and friend list;

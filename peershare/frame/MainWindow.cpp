@@ -21,6 +21,7 @@ constexpr const char* kSearchHint = "请输入影片名";
 constexpr const char* kFileTypes[] = {"全部", "音乐", "图片", "视频", "图书", "资料", "软件", "游戏", "其他"};
 constexpr const char* kScopes[] = {"全部", "外网"};
 constexpr int kPanelCount = 4;
+constexpr int32_t kSmallImages = 2;
 constexpr int kTabButtons[kPanelCount] = {IDC_TAB_HOME, IDC_TAB_SEARCH, IDC_TAB_SHARE, IDC_TAB_FRIENDS};
 
 // Fixed places of the main window's controls, in pixels of its client area.
@@ -40,6 +41,12 @@ constexpr Place kPlaces[] = {
     {IDC_HELP_PAGE, 720, 37, 66, 24},
 };
 constexpr int kPanelsTop = 66;
+
+const Place* FindPlace(int id) {
+  for (const Place& place : kPlaces)
+    if (place.id == id) return &place;
+  return nullptr;
+}
 constexpr int kBottomBand = 24;
 
 }  // namespace
@@ -104,6 +111,7 @@ bool MainWindow::OnInitDialog() {
   InitSearchBar();
   ShowItem(IDC_EXTRA_BUTTON1, false);
   ShowItem(IDC_EXTRA_BUTTON2, false);
+  if (host_ != nullptr) friendPanel_.SetImages(host_->GetImageList(kSmallImages));
   status_.Attach(Item(IDC_STATUS_LINE), host_);
   status_.Update(StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep,
                  StatusLine::kKeep);
@@ -139,12 +147,15 @@ void MainWindow::InitSearchBar() {
 void MainWindow::CreateSearchAnimation() {
   if (Item(IDC_SEARCH_TEXT) == nullptr) return;  // a template without the search bar
   HMODULE resources = ModuleState::ResourceModule();
-  HWND animation = CreateWindowExA(0, ANIMATE_CLASSA, nullptr, WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_CENTER,
-                                   0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(IDC_SEARCH_ANIMATION), resources,
-                                   nullptr);
-  if (animation != nullptr)
-    SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(resources),
-                 reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_SEARCH_ANIMATION)));
+  const Place* place = FindPlace(IDC_SEARCH_ANIMATION);
+  HWND animation = CreateWindowExA(0, ANIMATE_CLASSA, nullptr, WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT, place->x,
+                                   place->y, place->width, place->height, Handle(),
+                                   reinterpret_cast<HMENU>(IDC_SEARCH_ANIMATION), resources, nullptr);
+  if (animation == nullptr) return;
+  SendMessageA(animation, ACM_OPENA, reinterpret_cast<WPARAM>(resources),
+               reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_SEARCH_ANIMATION)));
+  // Shows the first frame; the search plays the rest.
+  SendMessageA(animation, ACM_PLAY, 1, MAKELPARAM(0, 0));
 }
 
 void MainWindow::Layout() {

@@ -13,6 +13,7 @@ TEST(CoinsPrompt, OffersTheUpgradeToANonMember) {
   LoggingHost host;
   CoinsPrompt prompt(&host);
   ASSERT_TRUE(prompt.Open(nullptr));
+  EXPECT_TRUE(IsWindowVisible(prompt.Handle()));
   EXPECT_EQ(WindowText(prompt.Handle()), "拓瓦提示");
   EXPECT_EQ(prompt.ItemText(IDC_COINS_TEXT),
             "      真遗憾！ 您的拓币已经不够了，暂时不能下载该文件了。您可以升级成为会员，即可享受所有拓瓦服务。   "

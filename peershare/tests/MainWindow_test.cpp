@@ -105,6 +105,9 @@ TEST_F(MainWindowTest, SearchBarStartsWithTheHintAndTheStopButtonDisabled) {
   char className[64] = "";
   GetClassNameA(Control(IDC_SEARCH_ANIMATION), className, sizeof className);
   EXPECT_STREQ(className, ANIMATE_CLASSA);
+  // The AVI resource opens in the control (the window shows its first frame).
+  EXPECT_TRUE(SendMessageA(Control(IDC_SEARCH_ANIMATION), ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA(nullptr)),
+                           reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_SEARCH_ANIMATION))));
 
   plugin_.StartSearch(3, "abc");
   EXPECT_EQ(WindowText(Control(IDC_SEARCH_TEXT)), "abc");
@@ -261,6 +264,9 @@ TEST_F(MainWindowTest, ShowPeerOpensTheSharesOfAKnownPeerAndShowsTheFriendPanel)
 TEST_F(MainWindowTest, PeerTreeAddsRemovesAndUpdatesPeers) {
   ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
   FriendPanel& friends = window_.Friends();
+  HWND tree = GetDlgItem(friends.Handle(), IDC_PEER_TREE);
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0)),
+            host_.GetImageList(2));
   plugin_.AddPeer(10001, 0, "me");  // the user himself
   plugin_.AddPeer(501, 1, "甲");
   plugin_.AddPeer(501, 2, "again");
