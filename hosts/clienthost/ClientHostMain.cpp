@@ -171,6 +171,9 @@ int DrivePlugin(const Options& options) {
   HWND main = FindWindowA(nullptr, kMainTitle);
   ok = Check(main != nullptr && IsWindowVisible(main), "main window shown") && ok;
 
+  std::printf("  notice page view (child 59748): %s\n",
+              GetDlgItem(main, 59748) != nullptr ? "hosted" : "no browser control here");
+
   WindowPicture pictures;
   ok = Check(Picture(pictures, main, options, "main-window.png"), "picture main-window.png") && ok;
   face->ShowPeer(20001);

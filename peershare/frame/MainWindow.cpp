@@ -56,7 +56,10 @@ MainWindow::MainWindow(std::string executableFolder)
   for (int panel = kHome; panel <= kFriends; ++panel) PanelObject(panel)->SetBackground(background_.Get());
 }
 
-MainWindow::~MainWindow() { Destroy(); }
+MainWindow::~MainWindow() {
+  Destroy();
+  ReleaseOle();
+}
 
 void MainWindow::SetHost(HostClient* host) { host_ = host; }
 
@@ -96,7 +99,16 @@ bool MainWindow::CreateFrom(int templateId) {
   if (Handle() != nullptr) return true;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_ANIMATE_CLASS | ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  return Create(templateId, GetDesktopWindow());
+  // The browser control needs OLE on this thread for the window's lifetime.
+  if (!oleInitialized_) oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
+  if (Create(templateId, GetDesktopWindow())) return true;
+  ReleaseOle();
+  return false;
+}
+
+void MainWindow::ReleaseOle() {
+  if (oleInitialized_) OleUninitialize();
+  oleInitialized_ = false;
 }
 
 // --- window set-up -------------------------------------------------------
@@ -107,6 +119,7 @@ bool MainWindow::OnInitDialog() {
   SetWindowTextA(Handle(), kTitle);
   CreatePanels();
   ShowItem(IDC_TAB_FRIENDS, config_.ShowFriend());
+  CreateNoticeView();
   CreateSearchAnimation();
   InitSearchBar();
   ShowItem(IDC_EXTRA_BUTTON1, false);
@@ -125,6 +138,14 @@ void MainWindow::CreatePanels() {
   sharePanel_.Create(IDD_SHARE_PAGE, Handle());
   friendPanel_.Create(Handle());
   SelectPanel(kHome);
+}
+
+// Where no browser engine can be hosted the window goes without the notice.
+void MainWindow::CreateNoticeView() {
+  const Place* place = FindPlace(IDC_HTML_VIEW);
+  if (!oleInitialized_ || Item(IDC_SEARCH_TEXT) == nullptr) return;  // not the full main window
+  RECT area = {place->x, place->y, place->x + place->width, place->y + place->height};
+  if (noticeView_.Create(Handle(), IDC_HTML_VIEW, area)) noticeView_.Navigate(kNoticePage);
 }
 
 void MainWindow::InitSearchBar() {
@@ -180,7 +201,10 @@ bool MainWindow::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
   return false;
 }
 
-void MainWindow::OnDestroy() { status_.Detach(); }
+void MainWindow::OnDestroy() {
+  noticeView_.Destroy();
+  status_.Detach();
+}
 
 // --- panels -------------------------------------------------------------
 
@@ -280,6 +304,7 @@ void MainWindow::Stop() {
   if (state_ == State::NotStarted && Handle() == nullptr) return;
   state_ = State::Stopping;
   if (Handle() != nullptr) Destroy();
+  ReleaseOle();
   state_ = State::NotStarted;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "controls/Dialog.h"
+#include "controls/HtmlView.h"
 #include "controls/Panel.h"
 #include "frame/ClientConfig.h"
 #include "frame/FriendPanel.h"
@@ -40,6 +41,8 @@ class MainWindow : public Dialog, public PluginInterface {
   // The panel shown (1 to 4) while the window is, 0 when none.
   int VisiblePanel() const;
   HWND PanelWindow(int panel) const;
+  // The browser child 59748; null where no browser control could be hosted.
+  HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
   // The "mailto:" link of the recommendation mail, naming the user.
   std::string RecommendationMail() const;
@@ -105,6 +108,8 @@ class MainWindow : public Dialog, public PluginInterface {
   void CreateSearchAnimation();
   void Layout();
   void OpenAddress(const std::string& address) const;
+  void CreateNoticeView();
+  void ReleaseOle();
 
   ClientConfig config_;
   HostClient* host_ = nullptr;
@@ -116,5 +121,7 @@ class MainWindow : public Dialog, public PluginInterface {
   Panel homePanel_, searchPanel_, sharePanel_;
   FriendPanel friendPanel_;
   StatusLine status_;
+  HtmlView noticeView_;
+  bool oleInitialized_ = false;
   UniqueResource<HBRUSH, &DeleteObject> background_;
 };

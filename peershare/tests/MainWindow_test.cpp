@@ -384,3 +384,24 @@ TEST_F(MainWindowTest, PluginInterfaceOperationsSitAtTheirSlots) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where the browser control can be hosted the notice page sits in child
+// 59748; where it cannot, the child is absent and the window works without it.
+TEST_F(MainWindowTest, NoticeViewIsAVisibleChildOrAbsent) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  HWND notice = window_.NoticeView();
+  if (notice == nullptr) {
+    EXPECT_EQ(Control(IDC_HTML_VIEW), nullptr);
+  } else {
+    EXPECT_EQ(Control(IDC_HTML_VIEW), notice);
+    EXPECT_TRUE(Visible(notice));
+  }
+  plugin_.ShowPanel(MainWindow::kShare);
+  ExpectOnlyPanel(MainWindow::kShare);
+  plugin_.Stop();
+  EXPECT_FALSE(IsWindow(notice));
+}
+
+}  // namespace
