@@ -117,6 +117,9 @@ bool MainWindow::OnInitDialog() {
   config_.Read();
   SetWindowPos(Handle(), nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowTextA(Handle(), kTitle);
+  HICON icon = LoadIconA(ModuleState::ResourceModule(), MAKEINTRESOURCEA(IDI_PLUGIN));
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   CreatePanels();
   ShowItem(IDC_TAB_FRIENDS, config_.ShowFriend());
   CreateNoticeView();
