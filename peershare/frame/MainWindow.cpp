@@ -61,7 +61,14 @@ MainWindow::~MainWindow() {
   ReleaseOle();
 }
 
-void MainWindow::SetHost(HostClient* host) { host_ = host; }
+// A host handed over after the window exists (init after Initialize) takes
+// over the status line and the friend tree's images at once.
+void MainWindow::SetHost(HostClient* host) {
+  host_ = host;
+  if (Handle() == nullptr) return;
+  status_.SetHost(host);
+  if (host != nullptr) friendPanel_.SetImages(host->GetImageList(kSmallImages));
+}
 
 int MainWindow::TabButton(int panel) { return panel >= kHome && panel <= kFriends ? kTabButtons[panel - 1] : 0; }
 

@@ -17,6 +17,7 @@ class StatusLine {
 
   void Attach(HWND control, HostClient* host);
   void Detach() { control_ = nullptr; }
+  void SetHost(HostClient* host) { host_ = host; }
 
   // Sets the values (kKeep keeps one), asks the host for the online count and
   // shows the line.

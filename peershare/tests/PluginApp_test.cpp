@@ -31,7 +31,22 @@ TEST(PluginApp, InitHandsOutTheMainObjectsInterfaceAndItsHost) {
   EXPECT_EQ(app.Main(), nullptr);
 }
 
-TEST(PluginApp, InitializeShowsTheInitialWindowOnceAndStartKeepsIt) {
+TEST(PluginApp, AHostHandedOverAfterInitializeReachesTheWindow) {
+  TempFolder folder;
+  LoggingHost host;
+  host.onlineCount = 55;
+  PluginApp app;
+  ASSERT_TRUE(app.InitInstance(folder.Path()));
+  EXPECT_TRUE(app.Initialize());
+  PluginInterface* plugin = app.Init(&host);
+  ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
+  plugin->SetAccount(1, 2, 3);
+  EXPECT_NE(app.Main()->Status().Text().find("当前在线 55"), std::string::npos);
+  EXPECT_EQ(host.CallsOf("GetImageList").size(), 1u);
+  plugin->Stop();
+}
+
+TEST(PluginApp, InitializeCreatesTheInitialWindowOnceAndStartKeepsIt) {
   TempFolder folder;
   LoggingHost host;
   PluginApp app;

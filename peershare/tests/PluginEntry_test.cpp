@@ -68,7 +68,7 @@ TEST_F(PluginEntryTest, InitReturnsTheInterfaceThatStartsAndStopsTheWindow) {
   EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(PluginEntryTest, InitializeShowsAWindowAndReportsTrue) {
+TEST_F(PluginEntryTest, InitializeCreatesTheWindowAndReportsTrue) {
   auto init = Export<PluginInterface* (*)(HostClient*)>(module_, "init");
   auto initialize = Export<bool (*)(void*)>(module_, kInitialize);
   ASSERT_NE(initialize, nullptr);
