@@ -65,6 +65,15 @@ TEST_F(MainWindowTest, StartShowsTheMainWindowWithTheHomePanel) {
   for (int panel = MainWindow::kHome; panel <= MainWindow::kFriends; ++panel)
     EXPECT_EQ(GetParent(window_.PanelWindow(panel)), window_.Handle());
   ExpectOnlyPanel(MainWindow::kHome);
+  for (HWND painted : {window_.Handle(), window_.PanelWindow(MainWindow::kFriends)}) {
+    HDC dc = GetDC(painted);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(painted, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(painted)));
+    ReleaseDC(painted, dc);
+    LOGBRUSH colour = {};
+    ASSERT_EQ(GetObjectA(brush, sizeof colour, &colour), static_cast<int>(sizeof colour));
+    EXPECT_EQ(colour.lbColor, RGB(0xCC, 0xDA, 0xED));
+  }
   EXPECT_EQ(window_.CurrentState(), MainWindow::State::Running);
   EXPECT_EQ(window_.User(), 10001u);
 }
