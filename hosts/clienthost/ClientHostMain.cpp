@@ -184,6 +184,15 @@ int DrivePlugin(const Options& options) {
   ok = Check(prompt.Open(main), "coins prompt opened") && ok;
   ok = Check(Picture(pictures, prompt.Handle(), options, "coins-prompt.png"), "picture coins-prompt.png") && ok;
   prompt.Destroy();
+  // The member variant: shorter text, no upgrade button.
+  int32_t wasMember = host.member;
+  host.member = 1;
+  CoinsPrompt memberPrompt(&host);
+  ok = Check(memberPrompt.Open(main) &&
+                 Picture(pictures, memberPrompt.Handle(), options, "coins-prompt-member.png"),
+             "picture coins-prompt-member.png") && ok;
+  memberPrompt.Destroy();
+  host.member = wasMember;
 
   face->Stop();
   ok = Check(!IsWindow(main), "Stop() destroyed the main window") && ok;

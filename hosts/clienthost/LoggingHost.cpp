@@ -61,7 +61,7 @@ std::vector<std::string> LoggingHost::CallsOf(const std::string& name) const {
   return found;
 }
 
-void LoggingHost::Log(const char* format, ...) {
+void LoggingHost::Log(int slot, const char* format, ...) {
   char line[1024];
   va_list arguments;
   va_start(arguments, format);
@@ -70,16 +70,16 @@ void LoggingHost::Log(const char* format, ...) {
   calls_.push_back(line);
   if (logPath_.empty()) return;
   if (FILE* file = std::fopen(logPath_.c_str(), "ab")) {
-    std::fprintf(file, "%s\r\n", line);
+    std::fprintf(file, "slot %2d  %s\r\n", slot, line);
     std::fclose(file);
   }
 }
 
-void LoggingHost::Placeholder(int slot) { Log("Slot%d()", slot); }
+void LoggingHost::Placeholder(int slot) { Log(slot, "Slot%d()", slot); }
 
 HostTransfer* LoggingHost::StartDownload(const char* localPath, const char* hash, uint32_t size, int32_t category,
                                          int32_t mode, TransferTaskSink* sink) {
-  Log("StartDownload(%s, %s, %u, %d, %d, %p)", Q(localPath), Q(hash), size, category, mode,
+  Log(0, "StartDownload(%s, %s, %u, %d, %d, %p)", Q(localPath), Q(hash), size, category, mode,
       static_cast<void*>(sink));
   return nullptr;
 }
@@ -106,71 +106,71 @@ void LoggingHost::Slot47() { Placeholder(47); }
 void LoggingHost::Slot48() { Placeholder(48); }
 
 void LoggingHost::OpenPeerShares(uint32_t peerId, const char* displayName) {
-  Log("OpenPeerShares(%u, %s)", peerId, Q(displayName));
+  Log(5, "OpenPeerShares(%u, %s)", peerId, Q(displayName));
 }
 void LoggingHost::AddTraffic(int32_t coinsSpent, int32_t coinsEarned) {
-  Log("AddTraffic(%d, %d)", coinsSpent, coinsEarned);
+  Log(11, "AddTraffic(%d, %d)", coinsSpent, coinsEarned);
 }
-void LoggingHost::RefreshTopTen() { Log("RefreshTopTen()"); }
-void LoggingHost::OnMainButton() { Log("OnMainButton()"); }
+void LoggingHost::RefreshTopTen() { Log(13, "RefreshTopTen()"); }
+void LoggingHost::OnMainButton() { Log(15, "OnMainButton()"); }
 
 int32_t LoggingHost::GetFriendList(FriendList* list) {
-  Log("GetFriendList(%p)", static_cast<void*>(list));
+  Log(16, "GetFriendList(%p)", static_cast<void*>(list));
   if (friendListFails || list == nullptr) return 0;
   for (const FriendRecord& record : friends) list->Add(record);
   return 1;
 }
 
 HIMAGELIST LoggingHost::GetImageList(int32_t size) {
-  Log("GetImageList(%d)", size);
+  Log(18, "GetImageList(%d)", size);
   if (noImageList || size < 0 || size > 2) return nullptr;
   static const int kPixels[3] = {32, 24, 16};
   if (images_[size] == nullptr) images_[size] = MakeImageList(kPixels[size]);
   return images_[size];
 }
 
-void LoggingHost::AddFriend(uint32_t peerId, uint32_t peerTag) { Log("AddFriend(%u, %u)", peerId, peerTag); }
+void LoggingHost::AddFriend(uint32_t peerId, uint32_t peerTag) { Log(19, "AddFriend(%u, %u)", peerId, peerTag); }
 void LoggingHost::AddToBlacklist(uint32_t peerId, uint32_t peerTag) {
-  Log("AddToBlacklist(%u, %u)", peerId, peerTag);
+  Log(20, "AddToBlacklist(%u, %u)", peerId, peerTag);
 }
 void LoggingHost::SendMessageToPeer(uint32_t peerId, uint32_t peerTag, const char* nickname) {
-  Log("SendMessageToPeer(%u, %u, %s)", peerId, peerTag, Q(nickname));
+  Log(21, "SendMessageToPeer(%u, %u, %s)", peerId, peerTag, Q(nickname));
 }
 void LoggingHost::ShowPeerDetails(uint32_t peerId, uint32_t peerTag) {
-  Log("ShowPeerDetails(%u, %u)", peerId, peerTag);
+  Log(22, "ShowPeerDetails(%u, %u)", peerId, peerTag);
 }
 void LoggingHost::QueryPeerCoins(uint32_t peerId, uint32_t peerTag, const char* nickname) {
-  Log("QueryPeerCoins(%u, %u, %s)", peerId, peerTag, Q(nickname));
+  Log(23, "QueryPeerCoins(%u, %u, %s)", peerId, peerTag, Q(nickname));
 }
 void LoggingHost::PublishFile(const char* hash, const char* displayName, uint32_t size, int32_t category,
                               const char* categoryPath, const char* comment) {
-  Log("PublishFile(%s, %s, %u, %d, %s, %s)", Q(hash), Q(displayName), size, category, Q(categoryPath), Q(comment));
+  Log(24, "PublishFile(%s, %s, %u, %d, %s, %s)", Q(hash), Q(displayName), size, category, Q(categoryPath), Q(comment));
 }
-void LoggingHost::NotifyShareChanged() { Log("NotifyShareChanged()"); }
+void LoggingHost::NotifyShareChanged() { Log(25, "NotifyShareChanged()"); }
 void LoggingHost::UnpublishDirectory(int32_t category, const char* categoryPath) {
-  Log("UnpublishDirectory(%d, %s)", category, Q(categoryPath));
+  Log(26, "UnpublishDirectory(%d, %s)", category, Q(categoryPath));
 }
 void LoggingHost::UnpublishFile(int32_t category, const char* hash, const char* categoryPath) {
-  Log("UnpublishFile(%d, %s, %s)", category, Q(hash), Q(categoryPath));
+  Log(27, "UnpublishFile(%d, %s, %s)", category, Q(hash), Q(categoryPath));
 }
-void LoggingHost::NotifyUnpublishDone() { Log("NotifyUnpublishDone()"); }
+void LoggingHost::NotifyUnpublishDone() { Log(28, "NotifyUnpublishDone()"); }
 void LoggingHost::Search(uint32_t queryId, uint32_t sequence, int32_t maxResults, int32_t fileType,
                          uint32_t targetPeer, int32_t scope, const char* keyword) {
-  Log("Search(%u, %u, %d, %d, %u, %d, %s)", queryId, sequence, maxResults, fileType, targetPeer, scope, Q(keyword));
+  Log(30, "Search(%u, %u, %d, %d, %u, %d, %s)", queryId, sequence, maxResults, fileType, targetPeer, scope, Q(keyword));
 }
-void LoggingHost::OnExtraButton1() { Log("OnExtraButton1()"); }
-void LoggingHost::OnExtraButton2() { Log("OnExtraButton2()"); }
+void LoggingHost::OnExtraButton1() { Log(32, "OnExtraButton1()"); }
+void LoggingHost::OnExtraButton2() { Log(33, "OnExtraButton2()"); }
 
 int32_t LoggingHost::IsMember() {
-  Log("IsMember()");
+  Log(34, "IsMember()");
   return member;
 }
 
-void LoggingHost::UpgradeMembership() { Log("UpgradeMembership()"); }
-void LoggingHost::DownloadAdded(const char* fileName, int32_t row) { Log("DownloadAdded(%s, %d)", Q(fileName), row); }
+void LoggingHost::UpgradeMembership() { Log(38, "UpgradeMembership()"); }
+void LoggingHost::DownloadAdded(const char* fileName, int32_t row) { Log(40, "DownloadAdded(%s, %d)", Q(fileName), row); }
 
 int32_t LoggingHost::GetOnlineCount(int32_t* count, int32_t* second, int32_t* third) {
-  Log("GetOnlineCount(%p, %p, %p)", static_cast<void*>(count), static_cast<void*>(second), static_cast<void*>(third));
+  Log(41, "GetOnlineCount(%p, %p, %p)", static_cast<void*>(count), static_cast<void*>(second), static_cast<void*>(third));
   if (onlineCount == 0) return 0;
   if (count != nullptr) *count = onlineCount;
   if (second != nullptr) *second = 0;
@@ -180,13 +180,13 @@ int32_t LoggingHost::GetOnlineCount(int32_t* count, int32_t* second, int32_t* th
 
 void LoggingHost::SendMessageToPeers(const uint32_t* peerIds, const uint32_t* peerTags, int32_t peerCount,
                                      const char* nicknames, const char* message, int32_t flags, int32_t reserved) {
-  Log("SendMessageToPeers(%p, %p, %d, %s, %s, %d, %d)", static_cast<const void*>(peerIds),
+  Log(42, "SendMessageToPeers(%p, %p, %d, %s, %s, %d, %d)", static_cast<const void*>(peerIds),
       static_cast<const void*>(peerTags), peerCount, Q(nicknames), Q(message), flags, reserved);
 }
 
 int32_t LoggingHost::GetFriendInfo(uint32_t peerId, uint32_t* peerTag, int32_t* image, char* name, char* remark,
                                    int32_t* online, int32_t* reserved) {
-  Log("GetFriendInfo(%u)", peerId);
+  Log(43, "GetFriendInfo(%u)", peerId);
   for (const FriendRecord& record : friends) {
     if (record.peerId != peerId) continue;
     if (peerTag != nullptr) *peerTag = record.peerTag;
@@ -200,28 +200,28 @@ int32_t LoggingHost::GetFriendInfo(uint32_t peerId, uint32_t* peerTag, int32_t* 
   return 0;
 }
 
-void LoggingHost::SetAdVersion(int32_t adVersion) { Log("SetAdVersion(%d)", adVersion); }
+void LoggingHost::SetAdVersion(int32_t adVersion) { Log(44, "SetAdVersion(%d)", adVersion); }
 
 int32_t LoggingHost::GetDownloadPercent(const char* localPath) {
-  Log("GetDownloadPercent(%s)", Q(localPath));
+  Log(45, "GetDownloadPercent(%s)", Q(localPath));
   return 0;
 }
 
 void LoggingHost::GetAccountInfo(uint32_t* number, char* text1, char* text2, int32_t value, char* text3) {
-  Log("GetAccountInfo(%d)", value);
+  Log(46, "GetAccountInfo(%d)", value);
   if (number != nullptr) *number = 10001;
   if (text1 != nullptr) std::snprintf(text1, kHostTextMax, "demo");
   if (text2 != nullptr) text2[0] = '\0';
   if (text3 != nullptr) text3[0] = '\0';
 }
 
-void LoggingHost::PushLinkToFriend(const char* link) { Log("PushLinkToFriend(%s)", Q(link)); }
+void LoggingHost::PushLinkToFriend(const char* link) { Log(49, "PushLinkToFriend(%s)", Q(link)); }
 void LoggingHost::ReportPublishedFile(const char* displayName, const char* hash, uint32_t size, int32_t category) {
-  Log("ReportPublishedFile(%s, %s, %u, %d)", Q(displayName), Q(hash), size, category);
+  Log(50, "ReportPublishedFile(%s, %s, %u, %d)", Q(displayName), Q(hash), size, category);
 }
 void LoggingHost::ReportUnpublishedFile(const char* fileName, const char* hash) {
-  Log("ReportUnpublishedFile(%s, %s)", Q(fileName), Q(hash));
+  Log(51, "ReportUnpublishedFile(%s, %s)", Q(fileName), Q(hash));
 }
 void LoggingHost::ReportTraffic(uint32_t amount, int32_t day, int32_t one) {
-  Log("ReportTraffic(%u, %d, %d)", amount, day, one);
+  Log(52, "ReportTraffic(%u, %d, %d)", amount, day, one);
 }

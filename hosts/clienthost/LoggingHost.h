@@ -29,7 +29,8 @@ class LoggingHost : public HostClient {
   // The calls whose line starts with name followed by "(".
   std::vector<std::string> CallsOf(const std::string& name) const;
   void ClearCalls() { calls_.clear(); }
-  // Also append every line to this file (code page 936 text).
+  // Also append every line, after its slot number, to this file (code page
+  // 936 text).
   void LogTo(const std::string& path) { logPath_ = path; }
 
   HostTransfer* StartDownload(const char* localPath, const char* hash, uint32_t size, int32_t category, int32_t mode,
@@ -92,7 +93,7 @@ class LoggingHost : public HostClient {
   void ReportTraffic(uint32_t amount, int32_t day, int32_t one) override;
 
  private:
-  void Log(const char* format, ...);
+  void Log(int slot, const char* format, ...);
   void Placeholder(int slot);
 
   std::vector<std::string> calls_;
