@@ -47,4 +47,24 @@ TEST(CoinsPrompt, ClosingTheModelessPromptDestroysIt) {
   EXPECT_EQ(prompt.Handle(), nullptr);
 }
 
+// The download list shows the prompt modally: a timer, run by the dialog's
+// own message loop, presses the upgrade button and then OK.
+TEST(CoinsPrompt, ModalPromptReturnsTheButtonThatClosedIt) {
+  LoggingHost host;
+  CoinsPrompt prompt(&host);
+  static CoinsPrompt* shown = nullptr;
+  shown = &prompt;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (shown->Handle() == nullptr) return;
+    KillTimer(nullptr, id);
+    SendMessageA(shown->Item(IDC_COINS_UPGRADE), BM_CLICK, 0, 0);
+    SendMessageA(shown->Item(IDOK), BM_CLICK, 0, 0);
+  });
+  ASSERT_NE(timer, 0u);
+  EXPECT_EQ(prompt.Show(nullptr), IDOK);
+  EXPECT_EQ(prompt.Handle(), nullptr);
+  EXPECT_EQ(host.CallsOf("UpgradeMembership").size(), 1u);
+  shown = nullptr;
+}
+
 }  // namespace

@@ -224,6 +224,14 @@ TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
   EXPECT_EQ(a, 10001);
 }
 
+// Only a path the shell could open counts as opened.
+TEST_F(MainWindowTest, OpenFileReportsWhetherTheShellOpenedThePath) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  EXPECT_EQ(plugin_.OpenFile(1, 0, 0, temp_.File("missing.txt").c_str()), 0);
+  EXPECT_EQ(plugin_.OpenFile(2, 0, 0, temp_.Path().c_str()), 0);
+  EXPECT_EQ(plugin_.OpenFile(1, 0, 0, nullptr), 0);
+}
+
 TEST_F(MainWindowTest, CustomIniKeysAndTheirDefaults) {
   ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
   EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 3);
