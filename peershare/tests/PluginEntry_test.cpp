@@ -15,6 +15,23 @@ namespace {
 
 const char* const kInitialize = sizeof(void*) == 4 ? "?Initialize@@YA_NPAVCWnd@@@Z" : "?Initialize@@YA_NPEAVCWnd@@@Z";
 
+// The plug-in's main window on this thread: tests of other programs may show
+// windows of the same title at the same time.
+HWND FindMainWindow() {
+  struct Search {
+    HWND found = nullptr;
+  } search;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        if (WindowText(window) != "拓瓦文件交换") return TRUE;
+        reinterpret_cast<Search*>(data)->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 template <typename Function>
 Function Export(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
@@ -59,7 +76,7 @@ TEST_F(PluginEntryTest, InitReturnsTheInterfaceThatStartsAndStopsTheWindow) {
   ASSERT_NE(plugin, nullptr);
   EXPECT_EQ(init(&host), plugin);
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
-  HWND window = FindWindowA(nullptr, "拓瓦文件交换");
+  HWND window = FindMainWindow();
   ASSERT_NE(window, nullptr);
   plugin->SetAccount(3, 0, 0);
   EXPECT_NE(WindowText(GetDlgItem(window, 3142)).find("拓币 3|"), std::string::npos);
@@ -75,7 +92,7 @@ TEST_F(PluginEntryTest, InitializeCreatesTheWindowAndReportsTrue) {
   LoggingHost host;
   PluginInterface* plugin = init(&host);
   EXPECT_TRUE(initialize(nullptr));
-  HWND window = FindWindowA(nullptr, "拓瓦文件交换");
+  HWND window = FindMainWindow();
   EXPECT_NE(window, nullptr);
   plugin->Stop();
   EXPECT_FALSE(IsWindow(window));
