@@ -122,6 +122,22 @@ bool Check(bool ok, const char* what) {
   return ok;
 }
 
+// The plug-in's main window: created on this thread, so looked for among
+// this thread's windows only.
+BOOL CALLBACK MatchMainWindow(HWND window, LPARAM found) {
+  char title[64] = "";
+  GetWindowTextA(window, title, sizeof title);
+  if (std::strcmp(title, kMainTitle) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+HWND FindMainWindow() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &MatchMainWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 template <typename Function>
 Function Export(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
@@ -168,7 +184,7 @@ int DrivePlugin(const Options& options) {
   face->Resume(0, 0, 0);
   face->AddPeer(20003, 1, "王五");
   face->ShowPanel(1);
-  HWND main = FindWindowA(nullptr, kMainTitle);
+  HWND main = FindMainWindow();
   ok = Check(main != nullptr && IsWindowVisible(main), "main window shown") && ok;
 
   std::printf("  notice page view (child 59748): %s\n",

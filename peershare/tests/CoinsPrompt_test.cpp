@@ -47,24 +47,26 @@ TEST(CoinsPrompt, ClosingTheModelessPromptDestroysIt) {
   EXPECT_EQ(prompt.Handle(), nullptr);
 }
 
+CoinsPrompt* shownPrompt = nullptr;
+
+void CALLBACK PressUpgradeThenOk(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (shownPrompt == nullptr || shownPrompt->Handle() == nullptr) return;
+  KillTimer(nullptr, timer);
+  SendMessageA(shownPrompt->Item(IDC_COINS_UPGRADE), BM_CLICK, 0, 0);
+  SendMessageA(shownPrompt->Item(IDOK), BM_CLICK, 0, 0);
+}
+
 // The download list shows the prompt modally: a timer, run by the dialog's
 // own message loop, presses the upgrade button and then OK.
 TEST(CoinsPrompt, ModalPromptReturnsTheButtonThatClosedIt) {
   LoggingHost host;
   CoinsPrompt prompt(&host);
-  static CoinsPrompt* shown = nullptr;
-  shown = &prompt;
-  UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-    if (shown->Handle() == nullptr) return;
-    KillTimer(nullptr, id);
-    SendMessageA(shown->Item(IDC_COINS_UPGRADE), BM_CLICK, 0, 0);
-    SendMessageA(shown->Item(IDOK), BM_CLICK, 0, 0);
-  });
-  ASSERT_NE(timer, 0u);
+  shownPrompt = &prompt;
+  ASSERT_NE(SetTimer(nullptr, 0, 50, &PressUpgradeThenOk), 0u);
   EXPECT_EQ(prompt.Show(nullptr), IDOK);
   EXPECT_EQ(prompt.Handle(), nullptr);
   EXPECT_EQ(host.CallsOf("UpgradeMembership").size(), 1u);
-  shown = nullptr;
+  shownPrompt = nullptr;
 }
 
 }  // namespace

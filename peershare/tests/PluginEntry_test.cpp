@@ -17,19 +17,16 @@ const char* const kInitialize = sizeof(void*) == 4 ? "?Initialize@@YA_NPAVCWnd@@
 
 // The plug-in's main window on this thread: tests of other programs may show
 // windows of the same title at the same time.
+BOOL CALLBACK MatchMainWindow(HWND window, LPARAM found) {
+  if (WindowText(window) != "拓瓦文件交换") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
 HWND FindMainWindow() {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        if (WindowText(window) != "拓瓦文件交换") return TRUE;
-        reinterpret_cast<Search*>(data)->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), &MatchMainWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 template <typename Function>
