@@ -13,7 +13,9 @@ win64="$root/build/win64"
   for dll in peershare barshare certassist; do
     file="$root/build/win32/$dll/$dll.dll"
     echo "-- $dll.dll: $(i686-w64-mingw32-objdump -p "$file" | sed -n 's/^Magic.*(\(.*\))/\1/p')"
-    i686-w64-mingw32-objdump -p "$file" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed '1d;/^$/d'
+    exports=$(i686-w64-mingw32-objdump -p "$file" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed '1d;/^$/d')
+    # certassist exports whole classes: their count says more than the list.
+    if [ "$dll" = certassist ]; then echo "  $(echo "$exports" | wc -l) exported class members"; else echo "$exports"; fi
   done
   echo
   echo "== Components loaded by the demo host (build/win64, under Wine)"
@@ -25,8 +27,12 @@ win64="$root/build/win64"
     echo "== Certificate assistant host (certassist.dll)"
     "$1/wine-run.sh" "$2/bin/assistant.exe"
     echo
+    echo "== Toolbar host double with the Share button (barshare.dll)"
+    "$1/wine-run.sh" "$2/bin/toolbarhost.exe"
+    echo
     echo "== Benchmarks"
-    "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"' _ "$win64" "$out"
+    "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
+    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$win64" "$out"
   echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
