@@ -16,6 +16,7 @@
 #include <string>
 
 #include "LoggingHost.h"
+#include "PluginLibrary.h"
 #include "WindowPicture.h"
 #include "frame/CoinsPrompt.h"
 #include "frame/PluginInterface.h"
@@ -23,7 +24,6 @@
 namespace {
 
 constexpr const char* kRunFlag = "--run";
-constexpr const char* kMainTitle = "拓瓦文件交换";
 constexpr uint32_t kUser = 10001;
 
 struct Options {
@@ -122,27 +122,6 @@ bool Check(bool ok, const char* what) {
   return ok;
 }
 
-// The plug-in's main window: created on this thread, so looked for among
-// this thread's windows only.
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM found) {
-  char title[64] = "";
-  GetWindowTextA(window, title, sizeof title);
-  if (std::strcmp(title, kMainTitle) != 0) return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
-  return FALSE;
-}
-
-HWND FindMainWindow() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &MatchMainWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-template <typename Function>
-Function Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 bool Picture(WindowPicture& pictures, HWND window, const Options& options, const char* file) {
   PumpMessages(800);
   return pictures.Save(window, Wide(options.work + "\\" + file));
@@ -184,7 +163,7 @@ int DrivePlugin(const Options& options) {
   face->Resume(0, 0, 0);
   face->AddPeer(20003, 1, "王五");
   face->ShowPanel(1);
-  HWND main = FindMainWindow();
+  HWND main = FindPluginMainWindow();
   ok = Check(main != nullptr && IsWindowVisible(main), "main window shown") && ok;
 
   std::printf("  notice page view (child 59748): %s\n",

@@ -8,31 +8,13 @@
 #include <string>
 
 #include "LoggingHost.h"
+#include "PluginLibrary.h"
 #include "controls/Dialog.h"
 #include "frame/PluginInterface.h"
 
 namespace {
 
 const char* const kInitialize = sizeof(void*) == 4 ? "?Initialize@@YA_NPAVCWnd@@@Z" : "?Initialize@@YA_NPEAVCWnd@@@Z";
-
-// The plug-in's main window on this thread: tests of other programs may show
-// windows of the same title at the same time.
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM found) {
-  if (WindowText(window) != "拓瓦文件交换") return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
-  return FALSE;
-}
-
-HWND FindMainWindow() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &MatchMainWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-template <typename Function>
-Function Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 class PluginEntryTest : public ::testing::Test {
  protected:
@@ -73,7 +55,7 @@ TEST_F(PluginEntryTest, InitReturnsTheInterfaceThatStartsAndStopsTheWindow) {
   ASSERT_NE(plugin, nullptr);
   EXPECT_EQ(init(&host), plugin);
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
-  HWND window = FindMainWindow();
+  HWND window = FindPluginMainWindow();
   ASSERT_NE(window, nullptr);
   plugin->SetAccount(3, 0, 0);
   EXPECT_NE(WindowText(GetDlgItem(window, 3142)).find("拓币 3|"), std::string::npos);
@@ -89,7 +71,7 @@ TEST_F(PluginEntryTest, InitializeCreatesTheWindowAndReportsTrue) {
   LoggingHost host;
   PluginInterface* plugin = init(&host);
   EXPECT_TRUE(initialize(nullptr));
-  HWND window = FindMainWindow();
+  HWND window = FindPluginMainWindow();
   EXPECT_NE(window, nullptr);
   plugin->Stop();
   EXPECT_FALSE(IsWindow(window));
