@@ -1,19 +1,13 @@
 #pragma once
 
-#include "button/ServerModule.h"
-
-#include <unknwn.h>
+#include "button/SingleInterfaceObject.h"
 
 // Hands out ButtonCreator objects. Made for whatever class id the caller
 // asks about; only the creator class can then be instantiated.
-class ClassFactory : public IClassFactory, private CountedObject {
+class ClassFactory : public SingleInterfaceObject<IClassFactory, IID_IClassFactory> {
  public:
   explicit ClassFactory(REFCLSID classId) : classId_(classId) {}
-  virtual ~ClassFactory() = default;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
@@ -22,5 +16,4 @@ class ClassFactory : public IClassFactory, private CountedObject {
 
  private:
   const CLSID classId_;
-  LONG references_ = 1;
 };

@@ -33,6 +33,13 @@ class ShareButtonInToolbar : public ::testing::Test {
     EXPECT_EQ(loader.Load(CLSID_ButtonCreator, &toolbar, road), S_OK);
     return toolbar.ButtonCount() == 1 ? toolbar.Button(0) : nullptr;
   }
+  // The loaded button's uninstall interface (one reference for the caller), or null.
+  IButtonUninstall* LoadUninstaller(ToolbarHostDouble& toolbar, ToolbarLoader& loader) {
+    IToolbarButton* button = Load(toolbar, loader);
+    IButtonUninstall* uninstall = nullptr;
+    if (button != nullptr) button->QueryInterface(IID_IButtonUninstall, reinterpret_cast<void**>(&uninstall));
+    return uninstall;
+  }
 
   ToolbarRegistryGuard registry_;
   BarshareDll dll_;
@@ -186,10 +193,8 @@ TEST_F(ShareButtonInToolbar, UninstallRemovesTheRegistrationAndTheAccountSetting
   ASSERT_TRUE(map.Valid());
   ToolbarHostDouble toolbar;
   ToolbarLoader loader;
-  IToolbarButton* button = Load(toolbar, loader);
-  ASSERT_NE(button, nullptr);
-  IButtonUninstall* uninstall = nullptr;
-  ASSERT_EQ(button->QueryInterface(IID_IButtonUninstall, reinterpret_cast<void**>(&uninstall)), S_OK);
+  IButtonUninstall* uninstall = LoadUninstaller(toolbar, loader);
+  ASSERT_NE(uninstall, nullptr);
 
   EXPECT_EQ(uninstall->Uninstall(69), S_OK);  // another button: only the registration goes
   EXPECT_EQ(dll_.Call("DllUnregisterServer"), E_FAIL);
@@ -210,10 +215,8 @@ TEST_F(ShareButtonInToolbar, UninstallWithoutAccountMapUsesAccountZero) {
   RegCloseKey(key);
   ToolbarHostDouble toolbar;
   ToolbarLoader loader;
-  IToolbarButton* button = Load(toolbar, loader);
-  ASSERT_NE(button, nullptr);
-  IButtonUninstall* uninstall = nullptr;
-  ASSERT_EQ(button->QueryInterface(IID_IButtonUninstall, reinterpret_cast<void**>(&uninstall)), S_OK);
+  IButtonUninstall* uninstall = LoadUninstaller(toolbar, loader);
+  ASSERT_NE(uninstall, nullptr);
   EXPECT_EQ(uninstall->Uninstall(68), S_OK);
   EXPECT_FALSE(KeyExists(account + L"\\Share"));
   uninstall->Release();

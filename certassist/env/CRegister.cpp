@@ -4,6 +4,16 @@ namespace {
 
 const DWORD kNameChars = 1024;
 
+// The name at one enumeration index, read by RegEnumKeyExW or RegEnumValueW.
+template <typename Enumerate>
+LONG EnumName(Enumerate enumerate, CString& name) {
+  wchar_t buffer[kNameChars + 1];
+  DWORD chars = kNameChars + 1;
+  LONG result = enumerate(buffer, &chars);
+  if (result == ERROR_SUCCESS) name = CString(buffer, static_cast<int>(chars));
+  return result;
+}
+
 // Closes a key it owns unless released.
 class KeyOwner {
  public:
@@ -48,19 +58,19 @@ LONG CRegister::OpenLocalMachineKey(const wchar_t* subKey) { return OpenKey(HKEY
 LONG CRegister::OpenCurrentKey(const wchar_t* subKey) { return OpenKey(HKEY_CURRENT_USER, subKey); }
 
 LONG CRegister::EnumKey(CString& name) {
-  wchar_t buffer[kNameChars + 1];
-  DWORD chars = kNameChars + 1;
-  LONG result = RegEnumKeyExW(m_hKey, m_dwIndex++, buffer, &chars, nullptr, nullptr, nullptr, nullptr);
-  if (result == ERROR_SUCCESS) name = CString(buffer, static_cast<int>(chars));
-  return result;
+  return EnumName(
+      [this](wchar_t* buffer, DWORD* chars) {
+        return RegEnumKeyExW(m_hKey, m_dwIndex++, buffer, chars, nullptr, nullptr, nullptr, nullptr);
+      },
+      name);
 }
 
 LONG CRegister::EnumValue(CString& name) {
-  wchar_t buffer[kNameChars + 1];
-  DWORD chars = kNameChars + 1;
-  LONG result = RegEnumValueW(m_hKey, m_dwIndex++, buffer, &chars, nullptr, nullptr, nullptr, nullptr);
-  if (result == ERROR_SUCCESS) name = CString(buffer, static_cast<int>(chars));
-  return result;
+  return EnumName(
+      [this](wchar_t* buffer, DWORD* chars) {
+        return RegEnumValueW(m_hKey, m_dwIndex++, buffer, chars, nullptr, nullptr, nullptr, nullptr);
+      },
+      name);
 }
 
 LONG CRegister::ReadString(const wchar_t* name, DWORD bufferBytes, CString& out) {
