@@ -1,0 +1,20 @@
+#pragma once
+
+// Owners of crypt32 handles; link crypt32.
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include "win/UniqueResource.h"
+
+namespace win {
+
+namespace detail {
+inline void CloseCertStore(HCERTSTORE store) noexcept { CertCloseStore(store, 0); }
+inline void FreeCertificate(PCCERT_CONTEXT context) noexcept { CertFreeCertificateContext(context); }
+}  // namespace detail
+
+using UniqueCertStore = UniqueResource<HCERTSTORE, &detail::CloseCertStore>;
+using UniqueCertContext = UniqueResource<PCCERT_CONTEXT, &detail::FreeCertificate>;
+
+}  // namespace win
