@@ -17,7 +17,9 @@ class HostClient;
 // The plug-in's main dialog. It is also the PluginInterface the client gets
 // from init(): every operation switches to the library's module state, and
 // the ones that need the window do nothing (and answer 0) unless the window
-// was started and not stopped.
+// was started and not stopped. The window and its panels are in
+// MainWindow.cpp, the operations in MainWindowOperations.cpp, the buttons in
+// MainWindowCommands.cpp.
 class MainWindow : public Dialog, public PluginInterface {
  public:
   enum class State { NotStarted, Running, Stopping, Suspended };
@@ -105,6 +107,7 @@ class MainWindow : public Dialog, public PluginInterface {
   void SelectPanel(int panel);
   void BringToFront();
   void InitSearchBar();
+  void FillSearchBar(int32_t type, const char* text);
   void CreateSearchAnimation();
   void Layout();
   void OpenAddress(const std::string& address) const;
