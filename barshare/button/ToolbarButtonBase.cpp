@@ -7,6 +7,7 @@
 #include "button/AccountMap.h"
 #include "button/CreatorRecord.h"
 #include "button/ToolbarRegistry.h"
+#include "win/QiTable.h"
 
 namespace {
 
@@ -31,23 +32,16 @@ ToolbarButtonBase::~ToolbarButtonBase() {
 }
 
 HRESULT ToolbarButtonBase::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (iid == IID_IUnknown || iid == IID_IToolbarButton || iid == IID_IToolbarButtonAlt) {
-    *out = As<IToolbarButton>(this);
-  } else if (iid == IID_ICaptionProvider) {
-    *out = As<ICaptionProvider>(this);
-  } else if (iid == IID_IButtonOption) {
-    *out = As<IButtonOption>(this);
-  } else if (iid == IID_IButtonUninstall) {
-    *out = As<IButtonUninstall>(this);
-  } else if (iid == IID_IDispatch) {
-    *out = As<IDispatch>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
+  static const win::QiEntry kInterfaces[] = {
+      {&IID_IToolbarButton, win::QiOffset<IToolbarButton, ToolbarButtonBase>()},
+      {&IID_IToolbarButtonAlt, win::QiOffset<IToolbarButton, ToolbarButtonBase>()},
+      {&IID_ICaptionProvider, win::QiOffset<ICaptionProvider, ToolbarButtonBase>()},
+      {&IID_IButtonOption, win::QiOffset<IButtonOption, ToolbarButtonBase>()},
+      {&IID_IButtonUninstall, win::QiOffset<IButtonUninstall, ToolbarButtonBase>()},
+      {&IID_IDispatch, win::QiOffset<IDispatch, ToolbarButtonBase>()},
+      {nullptr, 0},
+  };
+  return win::QiSearch(this, kInterfaces, iid, out);
 }
 
 ULONG ToolbarButtonBase::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }

@@ -44,6 +44,13 @@ class ComPtr {
   }
   [[nodiscard]] void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
 
+  // A pointer holding the reference the caller owns (a new object's first
+  // one), without adding one.
+  [[nodiscard]] static ComPtr Adopt(T* pointer) noexcept {
+    ComPtr adopted;
+    adopted.pointer_ = pointer;
+    return adopted;
+  }
   // Takes over a reference the caller owns, without adding one.
   void Attach(T* pointer) noexcept {
     Reset();

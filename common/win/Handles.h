@@ -14,6 +14,8 @@ namespace win {
 namespace detail {
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
 inline void DestroyImageList(HIMAGELIST list) noexcept { ImageList_Destroy(list); }
+inline void UnmapView(void* view) noexcept { UnmapViewOfFile(view); }
+inline void ReleaseScreenDc(HDC dc) noexcept { ReleaseDC(nullptr, dc); }
 }  // namespace detail
 
 // Kernel objects whose failure value is null: events, threads, mutexes,
@@ -27,6 +29,9 @@ using UniqueEvent = UniqueHandle;
 using UniqueThread = UniqueHandle;
 using UniqueMutex = UniqueHandle;
 using UniqueProcess = UniqueHandle;
+using UniqueFileMapping = UniqueHandle;
+// A view of a file mapping, from MapViewOfFile.
+using UniqueMappedView = UniqueResource<void*, &detail::UnmapView>;
 
 using UniqueRegKey = UniqueResource<HKEY, &RegCloseKey>;
 using UniqueModule = UniqueResource<HMODULE, &FreeLibrary>;
@@ -45,6 +50,8 @@ using UniquePen = UniqueResource<HPEN, &detail::DeleteGdiObject>;
 using UniqueRegion = UniqueResource<HRGN, &detail::DeleteGdiObject>;
 using UniqueGdiObject = UniqueResource<HGDIOBJ, &detail::DeleteGdiObject>;
 using UniqueMemoryDc = UniqueResource<HDC, &DeleteDC>;
+// The screen's device context, from GetDC(nullptr).
+using UniqueScreenDc = UniqueResource<HDC, &detail::ReleaseScreenDc>;
 
 using UniqueImageList = UniqueResource<HIMAGELIST, &detail::DestroyImageList>;
 

@@ -6,13 +6,15 @@
 
 #include <string>
 
+#include "win/ComPtr.h"
+
 // A child window hosting the system's web browser control. Creation fails
 // (and leaves no window behind) where the control cannot be created or
 // activated; the parent then simply goes without it. The thread must have
 // initialised OLE.
 class HtmlView {
  public:
-  HtmlView() = default;
+  HtmlView();
   ~HtmlView();
   HtmlView(const HtmlView&) = delete;
   HtmlView& operator=(const HtmlView&) = delete;
@@ -27,8 +29,10 @@ class HtmlView {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   bool Embed();
 
+  // A child window: the parent may have destroyed it already, so it is
+  // destroyed here only while it still exists.
   HWND window_ = nullptr;
-  Site* site_ = nullptr;
-  IOleObject* browser_ = nullptr;
-  IWebBrowser2* web_ = nullptr;
+  win::ComPtr<Site> site_;
+  win::ComPtr<IOleObject> browser_;
+  win::ComPtr<IWebBrowser2> web_;
 };

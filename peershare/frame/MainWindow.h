@@ -10,7 +10,7 @@
 #include "frame/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
-#include "frame/UniqueResource.h"
+#include "win/Handles.h"
 
 class HostClient;
 
@@ -126,5 +126,5 @@ class MainWindow : public Dialog, public PluginInterface {
   StatusLine status_;
   HtmlView noticeView_;
   bool oleInitialized_ = false;
-  UniqueResource<HBRUSH, &DeleteObject> background_;
+  win::UniqueBrush background_;
 };
