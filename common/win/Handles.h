@@ -16,6 +16,9 @@ inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
 inline void DestroyImageList(HIMAGELIST list) noexcept { ImageList_Destroy(list); }
 inline void UnmapView(void* view) noexcept { UnmapViewOfFile(view); }
 inline void ReleaseScreenDc(HDC dc) noexcept { ReleaseDC(nullptr, dc); }
+inline void DestroyIfWindow(HWND window) noexcept {
+  if (IsWindow(window)) DestroyWindow(window);
+}
 }  // namespace detail
 
 // Kernel objects whose failure value is null: events, threads, mutexes,
@@ -41,6 +44,8 @@ using UniqueMenu = UniqueResource<HMENU, &DestroyMenu>;
 using UniqueIcon = UniqueResource<HICON, &DestroyIcon>;
 using UniqueCursor = UniqueResource<HCURSOR, &DestroyCursor>;
 using UniqueWindow = UniqueResource<HWND, &DestroyWindow>;
+// A child window, which its parent may have destroyed already.
+using UniqueChildWindow = UniqueResource<HWND, &detail::DestroyIfWindow>;
 using UniqueHook = UniqueResource<HHOOK, &UnhookWindowsHookEx>;
 
 using UniqueBitmap = UniqueResource<HBITMAP, &detail::DeleteGdiObject>;

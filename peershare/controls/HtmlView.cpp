@@ -103,7 +103,7 @@ LRESULT CALLBACK HtmlView::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool HtmlView::Create(HWND parent, int id, const RECT& place) {
-  if (window_ != nullptr) return true;
+  if (window_) return true;
   HMODULE module = ModuleState::LibraryModule();
   WNDCLASSA windowClass = {};
   if (!GetClassInfoA(module, kClassName, &windowClass)) {
@@ -113,10 +113,10 @@ bool HtmlView::Create(HWND parent, int id, const RECT& place) {
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassA(&windowClass)) return false;
   }
-  window_ = CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left, place.top,
-                            place.right - place.left, place.bottom - place.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
-  if (window_ == nullptr) return false;
+  window_.Reset(CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left,
+                                place.top, place.right - place.left, place.bottom - place.top, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr));
+  if (!window_) return false;
   if (!Embed()) {
     Destroy();
     return false;
@@ -127,11 +127,12 @@ bool HtmlView::Create(HWND parent, int id, const RECT& place) {
 bool HtmlView::Embed() {
   if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, browser_.PutVoid())))
     return false;
-  site_.Attach(new (std::nothrow) Site(window_));
+  site_.Attach(new (std::nothrow) Site(window_.Get()));
   if (!site_ || FAILED(browser_->SetClientSite(site_.Get()))) return false;
   RECT area;
-  GetClientRect(window_, &area);
-  if (FAILED(browser_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, window_, &area))) return false;
+  GetClientRect(window_.Get(), &area);
+  if (FAILED(browser_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, window_.Get(), &area)))
+    return false;
   return SUCCEEDED(browser_.As(IID_IWebBrowser2, web_));
 }
 
@@ -156,6 +157,5 @@ void HtmlView::Destroy() {
   }
   browser_.Reset();
   site_.Reset();
-  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-  window_ = nullptr;
+  window_.Reset();
 }

@@ -52,22 +52,20 @@ TEST(ReplacingFile, WorkThatIsNotCommittedLeavesTheOldContent) {
   TempFolder folder;
   const std::string target = folder.File("target.txt");
   ASSERT_TRUE(WriteFileBytes(target, "old"));
-  {
-    win::ReplacingFile file;
-    ASSERT_TRUE(file.Open(target));
-    file.Write("new", 3);
-    EXPECT_EQ(Names(folder).size(), 2u);  // the temporary file sits beside the target
+  for (bool discard : {false, true}) {
+    {
+      win::ReplacingFile file;
+      ASSERT_TRUE(file.Open(target));
+      file.Write("new", 3);
+      EXPECT_EQ(Names(folder).size(), 2u);  // the temporary file sits beside the target
+      if (discard) {
+        file.Discard();
+        EXPECT_FALSE(file.Commit());
+      }
+    }
+    EXPECT_EQ(ReadFileBytes(target), "old") << discard;
+    EXPECT_EQ(Names(folder), kOnlyTarget) << discard;
   }
-  EXPECT_EQ(ReadFileBytes(target), "old");
-  EXPECT_EQ(Names(folder), kOnlyTarget);
-
-  win::ReplacingFile discarded;
-  ASSERT_TRUE(discarded.Open(target));
-  discarded.Write("new", 3);
-  discarded.Discard();
-  EXPECT_FALSE(discarded.Commit());
-  EXPECT_EQ(ReadFileBytes(target), "old");
-  EXPECT_EQ(Names(folder), kOnlyTarget);
 }
 
 // A target that cannot be replaced: the rename fails, and so does Commit.
