@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "controls/Dialog.h"
@@ -10,6 +11,8 @@
 #include "frame/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
+#include "transfer/DownloadList.h"
+#include "transfer/TransferWindow.h"
 #include "win/Handles.h"
 
 class HostClient;
@@ -39,6 +42,9 @@ class MainWindow : public Dialog, public PluginInterface {
   bool Unfiltered() const { return unfiltered_; }
   const ClientConfig& Config() const { return config_; }
   FriendPanel& Friends() { return friendPanel_; }
+  // The transfer objects exist from Start to Stop.
+  DownloadList* Downloads() const { return downloads_.get(); }
+  TransferWindow& Transfers() { return homePanel_; }
   const StatusLine& Status() const { return status_; }
   // The panel shown (1 to 4) while the window is, 0 when none.
   int VisiblePanel() const;
@@ -113,6 +119,10 @@ class MainWindow : public Dialog, public PluginInterface {
   void OpenAddress(const std::string& address) const;
   void CreateNoticeView();
   void ReleaseOle();
+  void CreateTransferObjects();
+  // A download request from the client's operations; 5 before Start.
+  int32_t AddClientDownload(const char* name, int32_t category, const char* hash, uint32_t size,
+                            const char* comment);
 
   ClientConfig config_;
   HostClient* host_ = nullptr;
@@ -121,10 +131,12 @@ class MainWindow : public Dialog, public PluginInterface {
   int32_t coins_ = 0;
   DWORD startTime_ = 0;
   bool unfiltered_ = false;
-  Panel homePanel_, searchPanel_, sharePanel_;
+  TransferWindow homePanel_;
+  Panel searchPanel_, sharePanel_;
   FriendPanel friendPanel_;
   StatusLine status_;
   HtmlView noticeView_;
   bool oleInitialized_ = false;
   win::UniqueBrush background_;
+  std::unique_ptr<DownloadList> downloads_;
 };

@@ -12,6 +12,7 @@
 #include "frame/HostClient.h"
 #include "frame/ModuleState.h"
 #include "frame/ResourceIds.h"
+#include "transfer/FieldText.h"
 
 // --- lifecycle ------------------------------------------------------------
 
@@ -23,10 +24,15 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
     return 1;
   }
   startTime_ = GetTickCount();
-  // The hash plug-in, the transfer objects and the share library are started
-  // here, in that order, by the components that own them.
+  // The hash plug-in and the share library are started here by the
+  // components that own them.
   user_ = user;
   coins_ = coins;
+  CreateTransferObjects();
+  downloads_->SetDocumentPath(TransferDocument::PathFor(config_.DataFolder(), user));
+  downloads_->SetUser(user);
+  downloads_->SetCoins(coins);
+  homePanel_.SetDownloadList(downloads_.get());
   if (!CreateFrom(IDD_MAIN)) return 0;
   state_ = State::Running;
   unfiltered_ = ReadUnfilteredMode();
@@ -37,9 +43,22 @@ void MainWindow::Stop() {
   ModuleStateGuard guard;
   if (state_ == State::NotStarted && Handle() == nullptr) return;
   state_ = State::Stopping;
+  if (downloads_ != nullptr) downloads_->Stop();
   if (Handle() != nullptr) Destroy();
+  homePanel_.SetDownloadList(nullptr);
+  downloads_.reset();
   ReleaseOle();
   state_ = State::NotStarted;
+}
+
+// The finished-download list, the upload history and the upload manager
+// join the download list here, in that order around it.
+void MainWindow::CreateTransferObjects() {
+  if (downloads_ != nullptr) return;
+  downloads_ = std::make_unique<DownloadList>(host_, config_.ExecutableFolder());
+  downloads_->onStatus = [this](int32_t coins, int32_t tasks, int32_t sources) {
+    status_.Update(coins, StatusLine::kKeep, tasks, StatusLine::kKeep, sources, StatusLine::kKeep);
+  };
 }
 
 void MainWindow::Suspend() {
@@ -102,6 +121,7 @@ void MainWindow::SetAccount(int32_t coins, int32_t pointsA, int32_t pointsB) {
   ModuleStateGuard guard;
   if (!Started()) return;
   coins_ = coins;
+  if (downloads_ != nullptr) downloads_->SetCoins(coins);
   int64_t points = std::min<int64_t>(static_cast<int64_t>(pointsA) + pointsB, INT32_MAX);
   status_.Update(coins, static_cast<int32_t>(std::max<int64_t>(points, INT32_MIN + 1)), StatusLine::kKeep,
                  StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep);
@@ -172,9 +192,26 @@ UploadRecord* MainWindow::AddUpload(const char*, const char*, int32_t, uint32_t,
   return nullptr;
 }
 
-int32_t MainWindow::AddHostDownload(const char*, int32_t, const char*, uint32_t, const char*) {
+int32_t MainWindow::AddClientDownload(const char* name, int32_t category, const char* hash, uint32_t size,
+                                      const char* comment) {
+  if (!Started() || downloads_ == nullptr || name == nullptr || hash == nullptr) return kDownloadNotReady;
+  DownloadList::Request request;
+  request.hash = hash;
+  request.category = category;
+  request.fileName = name;
+  request.size = size;
+  request.comment = comment != nullptr ? comment : "";
+  return downloads_->Add(request);
+}
+
+// The client's `a` is taken as the file's category.
+int32_t MainWindow::AddHostDownload(const char* name, int32_t a, const char* hash, uint32_t size, const char* comment) {
   ModuleStateGuard guard;
-  return kDownloadNotReady;
+  int32_t result = AddClientDownload(name, a, hash, size, comment);
+  if (result == kDownloadNotReady || host_ == nullptr) return result;
+  if (DownloadTask* task = downloads_->FindTaskByHash(FieldText::LowerHash(hash)))
+    host_->DownloadAdded(name, downloads_->RowOf(task));
+  return result;
 }
 
 // 2: there is no list to hand out.
@@ -185,9 +222,11 @@ int32_t MainWindow::GetShareListFile(uint32_t, char*, char*) {
 
 void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
 
-int32_t MainWindow::AddDownload(const char*, const char*, uint32_t, const char*) {
+// The client names no category: the file counts as "other".
+int32_t MainWindow::AddDownload(const char* name, const char* hash, uint32_t size, const char* comment) {
   ModuleStateGuard guard;
-  return kDownloadNotReady;
+  constexpr int32_t kOtherCategory = 8;
+  return AddClientDownload(name, kOtherCategory, hash, size, comment);
 }
 
 void MainWindow::AddTopTenEntry(int32_t, int32_t, const char*, const char*, uint32_t, int32_t, const char*,
@@ -205,14 +244,19 @@ int32_t MainWindow::LookupSharedFile(const char*, char*, int32_t*, int32_t*) {
   return 0;
 }
 
-int32_t MainWindow::SetDownloadFolder(const char*, int32_t) {
+int32_t MainWindow::SetDownloadFolder(const char* path, int32_t value) {
   ModuleStateGuard guard;
-  return 0;
+  if (!Started() || downloads_ == nullptr) return 0;
+  downloads_->SetDownloadFolder(path);
+  downloads_->SetAskForFolder(value != 0);
+  return 1;
 }
 
-const char* MainWindow::GetDownloadFolder(int32_t*) {
+const char* MainWindow::GetDownloadFolder(int32_t* value) {
   ModuleStateGuard guard;
-  return "";
+  if (downloads_ == nullptr) return "";
+  if (value != nullptr) *value = downloads_->AskForFolder() ? 1 : 0;
+  return downloads_->DownloadFolder().c_str();
 }
 
 int32_t MainWindow::OpenShareLibrary(uint32_t, char*, int32_t*) {
@@ -220,11 +264,10 @@ int32_t MainWindow::OpenShareLibrary(uint32_t, char*, int32_t*) {
   return 0;
 }
 
-// Nothing is transferred before the transfer lists exist.
 int32_t MainWindow::GetBusy(uint32_t* flags) {
   ModuleStateGuard guard;
   if (!Started() || flags == nullptr) return 0;
-  *flags = 0;
+  *flags = downloads_ != nullptr && downloads_->RunningCount() > 0 ? kBusyDownloading : 0;
   return 1;
 }
 

@@ -209,10 +209,6 @@ TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
   EXPECT_STREQ(path, "untouched");
   int32_t hidden = -1, category = -1;
   EXPECT_EQ(plugin_.LookupSharedFile("h", path, &hidden, &category), 0);
-  EXPECT_EQ(plugin_.SetDownloadFolder("C:\\d", 1), 0);
-  int32_t value = -3;
-  EXPECT_STREQ(plugin_.GetDownloadFolder(&value), "");
-  EXPECT_EQ(value, -3);
   int32_t count = -1;
   char id[64] = "";
   EXPECT_EQ(plugin_.OpenShareLibrary(10001, id, &count), 0);
