@@ -13,10 +13,9 @@
 // task is expanded. The client reports the peer's progress through the
 // virtual operations, in slot order, from its own threads; they touch only
 // this record and post to the list.
-class TaskSource final {
+class TaskSource {
  public:
   TaskSource(uint32_t taskId, const TransferMailbox& mailbox);
-  ~TaskSource() = default;
   TaskSource(const TaskSource&) = delete;
   TaskSource& operator=(const TaskSource&) = delete;
 
@@ -26,6 +25,8 @@ class TaskSource final {
   virtual void SetStatusText(const char* text);
   // slot 2: the client dropped the peer; the last call on this record
   virtual void Removed();
+  // After the client's slots.
+  virtual ~TaskSource() = default;
 
   uint32_t Id() const { return id_; }
   uint32_t TaskId() const { return taskId_; }
