@@ -53,6 +53,8 @@ bool DownloadList::RegisterWindowClass() {
 bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   if (window_) return true;
   if (closing_ || !RegisterWindowClass()) return false;
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
   HWND window = CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, area.left, area.top,
                                 area.right - area.left, area.bottom - area.top, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleState::LibraryModule(), this);
@@ -152,10 +154,10 @@ LRESULT CALLBACK DownloadList::WindowProc(HWND window, UINT message, WPARAM wPar
     self->view_.Attach(nullptr);
     return DefWindowProcA(window, message, wParam, lParam);
   }
-  return self->OnMessage(message, wParam, lParam);
+  return self->OnMessage(window, message, wParam, lParam);
 }
 
-LRESULT DownloadList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DownloadList::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto taskId = static_cast<uint32_t>(wParam);
   auto* source = reinterpret_cast<TaskSource*>(lParam);
   switch (message) {
@@ -189,7 +191,7 @@ LRESULT DownloadList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnSourceChanged(taskId, source);
       return 0;
     default:
-      return DefWindowProcA(window_.Get(), message, wParam, lParam);
+      return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 

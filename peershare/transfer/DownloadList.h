@@ -165,7 +165,7 @@ class DownloadList {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR& header);
   static bool RegisterWindowClass();
   void LoadDocument();
