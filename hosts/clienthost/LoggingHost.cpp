@@ -39,7 +39,13 @@ win::UniqueImageList MakeImageList(int size) {
 LoggingHost::LoggingHost() = default;
 
 // The transfers' threads end before the host they log to.
-LoggingHost::~LoggingHost() { transfers_.clear(); }
+LoggingHost::~LoggingHost() {
+  std::vector<std::unique_ptr<TransferDouble>> transfers;
+  {
+    std::lock_guard<std::mutex> hold(transfersLock_);
+    transfers.swap(transfers_);
+  }
+}
 
 std::vector<std::string> LoggingHost::Calls() const {
   std::lock_guard<std::mutex> hold(logLock_);
@@ -52,12 +58,14 @@ void LoggingHost::ClearCalls() {
 }
 
 std::vector<TransferDouble*> LoggingHost::Transfers() const {
+  std::lock_guard<std::mutex> hold(transfersLock_);
   std::vector<TransferDouble*> transfers;
   for (const auto& transfer : transfers_) transfers.push_back(transfer.get());
   return transfers;
 }
 
 TransferDouble* LoggingHost::TransferOf(const std::string& hash) const {
+  std::lock_guard<std::mutex> hold(transfersLock_);
   for (auto it = transfers_.rbegin(); it != transfers_.rend(); ++it)
     if ((*it)->Hash() == hash) return it->get();
   return nullptr;
@@ -105,9 +113,11 @@ HostTransfer* LoggingHost::StartDownload(const char* localPath, const char* hash
   if (noTransfers || sink == nullptr) return nullptr;
   std::string key = hash != nullptr ? hash : "";
   auto pace = pacesByHash.find(key);
-  transfers_.push_back(std::make_unique<TransferDouble>(
+  auto transfer = std::make_unique<TransferDouble>(
       sink, localPath != nullptr ? localPath : "", key, size, pace != pacesByHash.end() ? pace->second : transferPace,
-      [this](int slot, const std::string& line) { Log(slot, "%s", line.c_str()); }));
+      [this](int slot, const std::string& line) { Log(slot, "%s", line.c_str()); });
+  std::lock_guard<std::mutex> hold(transfersLock_);
+  transfers_.push_back(std::move(transfer));
   return transfers_.back().get();
 }
 

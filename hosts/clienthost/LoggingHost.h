@@ -35,7 +35,7 @@ class LoggingHost : public HostClient {
   bool noTransfers = false;
   // GetDownloadPercent's answers by local path; 0 for any other.
   std::map<std::string, int32_t> downloadPercents;
-  // The transfers started so far, in order.
+  // The transfers started so far, in order; any thread may ask.
   std::vector<TransferDouble*> Transfers() const;
   TransferDouble* TransferOf(const std::string& hash) const;
   void AddFriendRecord(uint32_t peerId, const char* name, const char* remark = "", int32_t image = 0);
@@ -114,6 +114,7 @@ class LoggingHost : public HostClient {
   mutable std::mutex logLock_;
   std::vector<std::string> calls_;
   std::string logPath_;
+  mutable std::mutex transfersLock_;
   std::vector<std::unique_ptr<TransferDouble>> transfers_;
   win::UniqueImageList images_[3];
 };

@@ -151,6 +151,16 @@ bool TransferDouble::ReportProgress(uint64_t downloaded, uint64_t uploaded, uint
   });
 }
 
+bool TransferDouble::Advance(uint64_t bytes, uint64_t unbilled, double fraction) {
+  std::lock_guard<std::mutex> order(progressLock_);
+  return CallSink([&](TransferTaskSink& sink) {
+    uint64_t downloaded = downloaded_.load() + bytes, free = unbilled_.load() + unbilled;
+    sink.Progress(downloaded, 0, free, 0, static_cast<double>(bytes), 0, fraction);
+    downloaded_.store(downloaded);
+    unbilled_.store(free);
+  });
+}
+
 bool TransferDouble::ReportStatus(const char* text) {
   return CallSink([&](TransferTaskSink& sink) { sink.SetStatusText(text); });
 }
@@ -165,6 +175,10 @@ TaskSource* TransferDouble::ReportSource(uint32_t peerId, const std::string& nic
   TaskSource* record = nullptr;
   CallSink([&](TransferTaskSink& sink) { record = sink.NewSource(source); });
   return record;
+}
+
+bool TransferDouble::CallSource(TaskSource& source, int32_t percent, uint32_t speed) {
+  return CallSink([&](TransferTaskSink&) { source.Progress(percent, speed, 0, 0); });
 }
 
 bool TransferDouble::ReportComplete() {
@@ -192,7 +206,7 @@ void TransferDouble::StopSimulation() {
 void TransferDouble::Simulate() {
   for (int i = 0; i < pace_.sources; ++i) {
     TaskSource* source = ReportSource(30001 + i, "peer" + std::to_string(i + 1));
-    if (source != nullptr) CallSink([&](TransferTaskSink&) { source->Progress(100, 0, 0, 0); });
+    if (source != nullptr) CallSource(*source, 100, 0);
   }
   ReportStatus("正在下载");
   uint64_t done = 0;

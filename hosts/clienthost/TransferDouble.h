@@ -75,8 +75,14 @@ class TransferDouble : public HostTransfer {
   // Sink calls from any thread; false once the transfer has ended.
   bool ReportProgress(uint64_t downloaded, uint64_t uploaded, uint64_t unbilled, double speed, double upSpeed,
                       double fraction);
+  // Adds to the counters and reports them, in order with the other calls
+  // of this kind: `unbilled` of the `bytes` cost nothing. False (and nothing
+  // counted) once the transfer has ended.
+  bool Advance(uint64_t bytes, uint64_t unbilled, double fraction);
   bool ReportStatus(const char* text);
   TaskSource* ReportSource(uint32_t peerId, const std::string& nickname);
+  // A source's progress, through the record the plug-in gave for it.
+  bool CallSource(TaskSource& source, int32_t percent, uint32_t speed);
   bool ReportComplete();
   bool ReportHandedOver();
   // Operation 3, once.
@@ -113,5 +119,6 @@ class TransferDouble : public HostTransfer {
   std::mutex sourcesLock_;
   std::vector<std::unique_ptr<SourceDouble>> sources_;
   std::mutex joinLock_;
+  std::mutex progressLock_;
   std::thread simulation_, ender_;
 };

@@ -52,7 +52,7 @@ void TransferWindow::TakeTunnelCount(TransferDocument::Tunnel tunnel) {
   int32_t& count = tunnel == TransferDocument::Tunnel::Max ? maxTunnel_ : memberTunnel_;
   std::string text = ItemText(FieldOf(tunnel));
   char* end = nullptr;
-  long value = std::strtol(text.c_str(), &end, 10);
+  long long value = std::strtoll(text.c_str(), &end, 10);
   bool taken = !text.empty() && *end == '\0' && value > 4 && value <= INT32_MAX && downloads_ != nullptr &&
                downloads_->Handle() != nullptr;
   if (taken && value != count) {
