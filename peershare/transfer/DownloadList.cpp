@@ -69,13 +69,22 @@ bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   shared_.mailbox.SetWindow(window);
   player_.SetWindow(window);
   windowPrompts_->SetOwner(window);
-  playImage_.Reset(static_cast<HBITMAP>(
-      LoadImageA(ModuleState::ResourceModule(), MAKEINTRESOURCEA(IDB_PLAY), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  LoadPlayImage();
   LoadDocument();
   CreateColumns();
   RestoreDownloads();
   SetTimer(window, kRefreshTimer, kRefreshInterval, nullptr);
   return true;
+}
+
+void DownloadList::LoadPlayImage() {
+  playImage_.Reset(static_cast<HBITMAP>(
+      LoadImageA(ModuleState::ResourceModule(), MAKEINTRESOURCEA(IDB_PLAY), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  BITMAP size = {};
+  if (!playImage_ || !GetObjectA(playImage_.Get(), sizeof size, &size)) return;
+  playDc_.Reset(CreateCompatibleDC(nullptr));
+  if (playDc_) SelectObject(playDc_.Get(), playImage_.Get());
+  playSize_ = {size.bmWidth, size.bmHeight};
 }
 
 void DownloadList::LoadDocument() {

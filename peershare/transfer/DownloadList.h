@@ -168,6 +168,7 @@ class DownloadList {
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR& header);
   static bool RegisterWindowClass();
+  void LoadPlayImage();
   void LoadDocument();
   void RestoreDownloads();
   DownloadPrompts& Prompts();
@@ -200,6 +201,7 @@ class DownloadList {
   std::vector<DownloadTask*> SelectedTasks() const;
   void SnapshotRow(DownloadTask& task);
   void Redraw() const;
+  void RedrawChangedRows();
   void FillCell(NMLVDISPINFOA& info) const;
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
   void DrawProgress(HDC dc, const RECT& cell, int32_t percent) const;
@@ -253,5 +255,8 @@ class DownloadList {
   std::array<bool, kColumnCount> sortDescending_{};
   mutable std::string cellText_;
   win::UniqueBitmap playImage_;
+  // Holds the play image for drawing; goes before the image.
+  win::UniqueMemoryDc playDc_;
+  SIZE playSize_ = {};
   win::UniqueBrush barBrush_, barBackground_;
 };

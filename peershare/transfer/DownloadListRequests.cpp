@@ -267,14 +267,16 @@ void DownloadList::Refresh() {
   if (!Ready()) return;
   coins_.Settle(host_, false);
   if (onStatus) onStatus(coins_.Balance(), static_cast<int32_t>(tasks_.size()), SourceCount());
+  bool timeShown = IsColumnShown(kTimeUsed);
   for (auto& [id, task] : tasks_) {
     task->timeUsed += 2;
+    task->changed = task->changed || task->coinsShort || timeShown;
     task->coinsShort = false;
     SnapshotRow(*task);
   }
   AgeAndRequeue();
   StartFromQueue();
-  Redraw();
+  RedrawChangedRows();
 }
 
 // Queued tasks gain priority while they wait; a download that found no
@@ -309,6 +311,7 @@ void DownloadList::StartFromQueue() {
     if (row.source != nullptr || task->CurrentState() != DownloadTask::kQueued) continue;
     if (!coins_.Covers(runningNeed + task->RemainingCoins() + kReserve)) {
       task->coinsShort = true;
+      task->changed = true;
       return;
     }
     if (best == nullptr || task->priority > best->priority) best = task;

@@ -105,7 +105,7 @@ void DownloadList::SetOtherPercent(bool on) {
 // --- cells -----------------------------------------------------------------
 
 void DownloadList::SnapshotRow(DownloadTask& task) {
-  DownloadTask::Shown& shown = task.shown;
+  DownloadTask::Shown shown;
   shown.status = task.StatusText();
   shown.speed = task.DownloadSpeed();
   shown.upSpeed = task.UploadSpeed();
@@ -113,6 +113,9 @@ void DownloadList::SnapshotRow(DownloadTask& task) {
   shown.uploaded = task.Uploaded();
   shown.percent = task.Percent();
   shown.remaining = task.RemainingSeconds();
+  if (shown == task.shown) return;
+  task.shown = std::move(shown);
+  task.changed = true;
 }
 
 std::string DownloadList::CellText(int rowIndex, int column) const {
@@ -202,19 +205,24 @@ void DownloadList::DrawProgress(HDC dc, const RECT& cell, int32_t percent) const
 }
 
 void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const {
-  BITMAP size = {};
-  if (!playImage_ || !GetObjectA(playImage_.Get(), sizeof size, &size)) return;
-  win::UniqueMemoryDc memory(CreateCompatibleDC(dc));
-  HGDIOBJ old = SelectObject(memory.Get(), playImage_.Get());
-  int x = cell.left + std::max(0L, (cell.right - cell.left - size.bmWidth) / 2);
-  int y = cell.top + std::max(0L, (cell.bottom - cell.top - size.bmHeight) / 2);
-  BitBlt(dc, x, y, std::min<int>(size.bmWidth, cell.right - cell.left), std::min<int>(size.bmHeight, cell.bottom - cell.top),
-         memory.Get(), 0, 0, SRCCOPY);
-  SelectObject(memory.Get(), old);
+  if (!playDc_) return;
+  int x = cell.left + std::max(0L, (cell.right - cell.left - playSize_.cx) / 2);
+  int y = cell.top + std::max(0L, (cell.bottom - cell.top - playSize_.cy) / 2);
+  BitBlt(dc, x, y, std::min<int>(playSize_.cx, cell.right - cell.left), std::min<int>(playSize_.cy, cell.bottom - cell.top),
+         playDc_.Get(), 0, 0, SRCCOPY);
 }
 
 void DownloadList::Redraw() const {
   if (view_.Handle() != nullptr) InvalidateRect(view_.Handle(), nullptr, FALSE);
+}
+
+// Only rows on screen that show something new are drawn again; source rows
+// show their peers' live values and are always drawn.
+void DownloadList::RedrawChangedRows() {
+  int first = view_.TopIndex(), last = std::min<int>(first + view_.CountPerPage() + 1, rows_.size());
+  for (int row = std::max(first, 0); row < last; ++row)
+    if (rows_[row].source != nullptr || rows_[row].task->changed) view_.RedrawItems(row, row);
+  for (auto& [id, task] : tasks_) task->changed = false;
 }
 
 // --- rows ------------------------------------------------------------------

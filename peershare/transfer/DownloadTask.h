@@ -87,6 +87,11 @@ class DownloadTask final : public TransferTaskSink {
     uint32_t speed = 0, upSpeed = 0, downloaded = 0, uploaded = 0;
     int32_t percent = 0;
     int64_t remaining = -1;
+    bool operator==(const Shown& other) const {
+      return status == other.status && speed == other.speed && upSpeed == other.upSpeed &&
+             downloaded == other.downloaded && uploaded == other.uploaded && percent == other.percent &&
+             remaining == other.remaining;
+    }
   };
 
   // Window thread only.
@@ -100,6 +105,8 @@ class DownloadTask final : public TransferTaskSink {
   bool inHistory = false;
   // The status cell shows kCoinsShortText until the next refresh.
   bool coinsShort = false;
+  // The row shows something new since the last refresh drew it.
+  bool changed = true;
   const TransferMailbox& Mailbox() const { return shared_.mailbox; }
 
  private:
