@@ -21,7 +21,8 @@ win64="$root/build/win64"
   echo "== Components loaded by the demo host (build/win64, under Wine)"
   mkdir -p "$out/bin"
   cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$out/bin/"
-  xvfb-run -a bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+  # The transfer benchmark paints a window: the screen must hold it.
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
     "$1/wine-run.sh" "$2/bin/demo.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/bin" 2>/dev/null)"
     echo
     echo "== Certificate assistant host (certassist.dll)"
@@ -35,7 +36,12 @@ win64="$root/build/win64"
     echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
-    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$win64" "$out"
+    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
+    "$1/wine-run.sh" "$1/benchmarks/transfer_benchmark.exe"
+    echo
+    echo "== Download sinks: eight client threads against the window thread for 10 s"
+    "$1/wine-run.sh" "$1/peershare/tests/peershare_transfer_stress.exe" --stress-seconds=10 | tr -d "\r" |
+      grep -E "^stress:|PASSED|FAILED"' _ "$win64" "$out"
   echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads

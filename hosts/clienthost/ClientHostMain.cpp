@@ -4,8 +4,10 @@
 //   Tovak\bin        executable folder: this program, custom.ini,
 //                    Plugins\peershare.dll and a config folder
 // runs itself from there, drives the plug-in through its exports and
-// PluginInterface, logs every HostClient call to WORKFOLDER\host-calls.log
-// and saves pictures of the main window and the coins prompt as PNG files.
+// PluginInterface (downloads included, through the host's transfer
+// doubles), logs every HostClient call to WORKFOLDER\host-calls.log and
+// saves pictures of the main window, the transfer window and the coins
+// prompt as PNG files.
 //
 // clienthost.exe WORKFOLDER [--online N] [--member]
 #include <windows.h>
@@ -17,6 +19,7 @@
 
 #include "LoggingHost.h"
 #include "PluginLibrary.h"
+#include "TransferDemo.h"
 #include "WindowPicture.h"
 #include "frame/CoinsPrompt.h"
 #include "frame/PluginInterface.h"
@@ -73,8 +76,10 @@ bool LayOutClient(const Options& options) {
   for (const std::string& folder : {options.work, data, data + "\\config", bin, bin + "\\Plugins", bin + "\\config"})
     CreateDirectoryA(folder.c_str(), nullptr);
   std::string self = ProgramPath();
-  return WriteText(bin + "\\custom.ini", "[tovak]\r\nshowFriend=1\r\nSyncDownloadLimit=3\r\nshowIE=1\r\nappServer=0\r\n") &&
+  return TransferDemo::LayOut(options.work, data, kUser) &&
+         WriteText(bin + "\\custom.ini", "[tovak]\r\nshowFriend=1\r\nSyncDownloadLimit=3\r\nshowIE=1\r\nappServer=0\r\n") &&
          CopyFileA(self.c_str(), (bin + "\\clienthost.exe").c_str(), FALSE) &&
+         CopyFileA((FolderOf(self) + "\\TovakPlayer.exe").c_str(), (bin + "\\TovakPlayer.exe").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\peershare.dll").c_str(), (bin + "\\Plugins\\peershare.dll").c_str(), FALSE);
 }
 
@@ -138,6 +143,7 @@ int DrivePlugin(const Options& options) {
   host.LogTo(logPath);
   host.AddFriendRecord(20001, "张三", "老同学", 0);
   host.AddFriendRecord(20002, "李四", "", 1);
+  TransferDemo::PrepareHost(host, options.work);
 
   std::string pluginPath = ExecutableFolder(options) + "\\Plugins\\peershare.dll";
   win::UniqueModule library(LoadLibraryA(pluginPath.c_str()));
@@ -190,6 +196,9 @@ int DrivePlugin(const Options& options) {
              "picture coins-prompt-member.png") && ok;
   memberPrompt.Destroy();
   host.member = wasMember;
+
+  std::printf("-- downloads through the client host's transfer doubles\n");
+  ok = TransferDemo::Drive(*face, main, pictures, options.work, DataFolder(options), kUser) && ok;
 
   face->Stop();
   ok = Check(!IsWindow(main), "Stop() destroyed the main window") && ok;

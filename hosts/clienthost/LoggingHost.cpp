@@ -112,9 +112,13 @@ HostTransfer* LoggingHost::StartDownload(const char* localPath, const char* hash
       static_cast<void*>(sink));
   if (noTransfers || sink == nullptr) return nullptr;
   std::string key = hash != nullptr ? hash : "";
-  auto pace = pacesByHash.find(key);
+  auto paceOfHash = pacesByHash.find(key);
+  TransferPace pace = paceOfHash != pacesByHash.end() ? paceOfHash->second : transferPace;
+  // A file the client had started before goes on from where it was.
+  auto percent = downloadPercents.find(localPath != nullptr ? localPath : "");
+  if (percent != downloadPercents.end()) pace.startPercent = percent->second;
   auto transfer = std::make_unique<TransferDouble>(
-      sink, localPath != nullptr ? localPath : "", key, size, pace != pacesByHash.end() ? pace->second : transferPace,
+      sink, localPath != nullptr ? localPath : "", key, size, pace,
       [this](int slot, const std::string& line) { Log(slot, "%s", line.c_str()); });
   std::lock_guard<std::mutex> hold(transfersLock_);
   transfers_.push_back(std::move(transfer));

@@ -206,10 +206,11 @@ void TransferDouble::StopSimulation() {
 void TransferDouble::Simulate() {
   for (int i = 0; i < pace_.sources; ++i) {
     TaskSource* source = ReportSource(30001 + i, "peer" + std::to_string(i + 1));
-    if (source != nullptr) CallSource(*source, 100, 0);
+    uint32_t share = pace_.bytesPerStep * 1000 / std::max<DWORD>(pace_.stepMilliseconds, 1) / pace_.sources;
+    if (source != nullptr) CallSource(*source, 100 - 10 * i, share);
   }
   ReportStatus("正在下载");
-  uint64_t done = 0;
+  uint64_t done = static_cast<uint64_t>(size_) * std::clamp(pace_.startPercent, 0, 100) / 100;
   while (!stopping_.load()) {
     Sleep(pace_.stepMilliseconds);
     if (stopping_.load()) return;

@@ -24,6 +24,8 @@ struct TransferPace {
   // After the last byte: complete, then hand over and end, or only end.
   bool handOver = true;
   bool refuseSources = false;
+  // Where the file stands when the transfer starts.
+  int32_t startPercent = 0;
 };
 
 // One peer of a simulated transfer.

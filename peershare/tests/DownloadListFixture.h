@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "HostReport.h"
 #include "LoggingHost.h"
 #include "TempFolder.h"
 #include "transfer/DownloadList.h"
@@ -61,16 +62,6 @@ inline void Pump(DWORD milliseconds) {
     }
     if (milliseconds > 0) Sleep(1);
   } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
-
-// Pumps messages until `done` or the time is up; the answer is `done()`.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000) {
-  DWORD end = GetTickCount() + milliseconds;
-  while (!done()) {
-    if (static_cast<LONG>(end - GetTickCount()) <= 0) return false;
-    Pump(5);
-  }
-  return true;
 }
 
 // 32 hexadecimal digits made from a number.
