@@ -288,6 +288,18 @@ TEST_F(DownloadRowsTest, CommandsOnTasksAndPeers) {
   EXPECT_EQ(Clipboard(), "20001");
 }
 
+TEST_F(DownloadRowsTest, SpeedLimitsGoToTheFirstSelectedTaskWithATransfer) {
+  Open();
+  EXPECT_FALSE(list_->LimitSelectedTransfer(20, 30)) << "nothing selected";
+  ASSERT_EQ(Add(1, "a.avi", kMiB), DownloadList::kAdded);
+  host_.noTransfers = true;
+  ASSERT_EQ(Add(2, "b.avi", kMiB), DownloadList::kAdded);
+  SelectRows({0, 1});
+  EXPECT_TRUE(list_->LimitSelectedTransfer(20, 30));
+  EXPECT_EQ(CallsContaining("transfer " + HashOf(1) + " SetSpeedLimits(20, 30)"), 1);
+  EXPECT_FALSE(Enabled(ID_DOWNLOAD_TRAFFIC));
+}
+
 TEST_F(DownloadRowsTest, DeletingAsksFirst) {
   Open();
   ASSERT_EQ(Add(1, "a.avi", kMiB), DownloadList::kAdded);

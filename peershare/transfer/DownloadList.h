@@ -151,6 +151,9 @@ class DownloadList {
   void PrepareMenu(HMENU menu) const;
   void RunCommand(int command);
   void ShowRowMenu(POINT screen);
+  // The traffic settings of a download (their menu entry stays disabled):
+  // the first selected task that has a transfer gets the limits, in KB/s.
+  bool LimitSelectedTransfer(int32_t inputKBps, int32_t outputKBps);
 
   // Resume as the menu does (a user request).
   void Resume(DownloadTask& task);

@@ -83,6 +83,15 @@ void DownloadList::ShowRowMenu(POINT screen) {
   if (command != 0) RunCommand(command);
 }
 
+bool DownloadList::LimitSelectedTransfer(int32_t inputKBps, int32_t outputKBps) {
+  for (DownloadTask* task : SelectedTasks()) {
+    if (task->transfer == nullptr) continue;
+    task->transfer->SetSpeedLimits(inputKBps, outputKBps);
+    return true;
+  }
+  return false;
+}
+
 void DownloadList::RunCommand(int command) {
   if (!Ready()) return;
   std::vector<Row> selected = SelectedRows();
