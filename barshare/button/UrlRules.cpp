@@ -11,6 +11,7 @@
 
 #include "button/HostsFileNames.h"
 #include "button/RegistrableTldTable.h"
+#include "webslice/AnsiText.h"
 
 namespace {
 
@@ -119,29 +120,6 @@ bool EndsWithSuffix(const wchar_t* text) {
   return false;
 }
 
-// The text in codePage, cut to the work buffer without splitting a character;
-// *cut tells whether anything was left out.
-std::string ToCodePage(const wchar_t* text, UINT codePage, bool* cut) {
-  std::string bytes;
-  const int length = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length > 1) {
-    bytes.resize(length);
-    WideCharToMultiByte(codePage, 0, text, -1, &bytes[0], length, nullptr, nullptr);
-    bytes.resize(length - 1);
-  }
-  *cut = bytes.size() > kWorkBytes - 1;
-  if (*cut) {
-    size_t keep = 0;
-    while (keep < bytes.size()) {
-      const size_t step = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[keep])) ? 2 : 1;
-      if (keep + step > kWorkBytes - 1) break;
-      keep += step;
-    }
-    bytes.resize(keep);
-  }
-  return bytes;
-}
-
 bool IsCopiedAsIs(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
 }
@@ -201,7 +179,7 @@ bool EscapeForUrl(const wchar_t* text, wchar_t* out, int outChars, unsigned code
   if (text == nullptr || out == nullptr || outChars < 2) return false;
   const UINT page = codePage != 0 ? codePage : GetACP();
   bool cut = false;
-  const std::string bytes = ToCodePage(text, page, &cut);
+  const std::string bytes = AnsiText::FromWide(text, wcslen(text), kWorkBytes - 1, page, &cut);
   std::string escaped = Escape(bytes, kWorkBytes - 1, &cut);
   if (escaped.size() + 1 > static_cast<size_t>(outChars)) {
     cut = true;

@@ -14,6 +14,7 @@ namespace win {
 namespace detail {
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
 inline void DestroyImageList(HIMAGELIST list) noexcept { ImageList_Destroy(list); }
+inline void ReleaseVirtualMemory(void* memory) noexcept { VirtualFree(memory, 0, MEM_RELEASE); }
 }  // namespace detail
 
 // Kernel objects whose failure value is null: events, threads, mutexes,
@@ -27,6 +28,9 @@ using UniqueEvent = UniqueHandle;
 using UniqueThread = UniqueHandle;
 using UniqueMutex = UniqueHandle;
 using UniqueProcess = UniqueHandle;
+
+// Reservations of VirtualAlloc, released whole.
+using UniqueVirtualMemory = UniqueResource<void*, &detail::ReleaseVirtualMemory>;
 
 using UniqueRegKey = UniqueResource<HKEY, &RegCloseKey>;
 using UniqueModule = UniqueResource<HMODULE, &FreeLibrary>;
