@@ -5,6 +5,7 @@
 #include <urlmon.h>
 #include <wininet.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -152,6 +153,26 @@ std::string Escape(const std::string& bytes, size_t room, bool* cut) {
   return escaped;
 }
 
+// The longest start of escaped text within room bytes that ends neither
+// inside an escape ("%2" would not decode) nor between the two escapes of a
+// double-byte character (half a character would decode to garbage).
+size_t CleanCut(const std::string& escaped, size_t room) {
+  size_t clean = 0;
+  bool pairOpen = false;
+  for (size_t at = 0; at < escaped.size();) {
+    const bool isEscape = escaped[at] == '%' && at + 2 < escaped.size();
+    const size_t step = isEscape ? 3 : 1;
+    if (at + step > room) break;
+    if (isEscape) {
+      const bool closesPair = pairOpen;
+      pairOpen = !closesPair && std::strtoul(escaped.substr(at + 1, 2).c_str(), nullptr, 16) >= 0x80;
+    }
+    at += step;
+    if (!pairOpen) clean = at;
+  }
+  return clean;
+}
+
 }  // namespace
 
 bool PlatformSaysValidUrl(const wchar_t* text) {
@@ -183,10 +204,7 @@ bool EscapeForUrl(const wchar_t* text, wchar_t* out, int outChars, unsigned code
   std::string escaped = Escape(bytes, kWorkBytes - 1, &cut);
   if (escaped.size() + 1 > static_cast<size_t>(outChars)) {
     cut = true;
-    escaped.resize(outChars - 1);
-    // Never leave half an escape at the end: "%2" would not decode.
-    const size_t percent = escaped.find_last_of('%');
-    if (percent != std::string::npos && percent + 3 > escaped.size()) escaped.resize(percent);
+    escaped.resize(CleanCut(escaped, static_cast<size_t>(outChars) - 1));
   }
   // The escaped text is ASCII: each byte is one character.
   for (size_t i = 0; i < escaped.size(); ++i) out[i] = static_cast<unsigned char>(escaped[i]);
