@@ -15,6 +15,7 @@
 #include "AccountServiceDouble.h"
 #include "BrowserTestSupport.h"
 #include "DialogWatcher.h"
+#include "ThreadWindows.h"
 #include "ToolbarHostDouble.h"
 #include "ToolbarLoader.h"
 #include "ToolbarTestSupport.h"
@@ -25,26 +26,6 @@ namespace {
 const std::wstring kPrefix = std::wstring(ShareAddresses::kSharePageUrl) + L"#url=";
 const wchar_t kNoticeCaption[] = L"ZW工具栏提示";
 const wchar_t kNoticeText[] = L"很抱歉，当前网页不能分享。";
-
-// The first window of this thread with the class name, or null.
-HWND ThreadWindow(const wchar_t* className) {
-  struct Search {
-    const wchar_t* className;
-    HWND found;
-  } search = {className, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(parameter);
-        wchar_t name[64] = L"";
-        GetClassNameW(window, name, 64);
-        if (lstrcmpW(name, search->className) != 0) return TRUE;
-        search->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 std::wstring MainSiteCookies() {
   wchar_t text[4096] = L"";
@@ -89,7 +70,7 @@ class ShareCommandTest : public BrowserDoubleTest {
   }
   // The share address the share window was last sent to.
   std::wstring LastShare() {
-    win::ComPtr<IBrowserDouble> control = ControlIn(ThreadWindow(L"WebSliceClass"));
+    win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(FindThreadWindow(L"WebSliceClass"));
     const std::vector<RecordedNavigation> navigations = NavigationsOf(control.Get());
     return navigations.empty() ? std::wstring() : navigations.back().url;
   }
@@ -105,7 +86,7 @@ class ShareCommandTest : public BrowserDoubleTest {
 
 TEST_F(ShareCommandTest, OpensTheSharePageForAnHttpsAddressInTheShareWindow) {
   EXPECT_TRUE(Press(L"HTTPS://Example.com/a b%c").empty());
-  HWND window = ThreadWindow(L"WebSliceClass");
+  HWND window = FindThreadWindow(L"WebSliceClass");
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_EQ(GetWindow(window, GW_OWNER), toolbar_->Window());
@@ -116,7 +97,7 @@ TEST_F(ShareCommandTest, OpensTheSharePageForAnHttpsAddressInTheShareWindow) {
   GetWindowRect(window, &frame);
   EXPECT_EQ(frame.right - frame.left, 460);
   EXPECT_EQ(frame.bottom - frame.top, 402);
-  win::ComPtr<IBrowserDouble> control = ControlIn(window);
+  win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(window);
   ASSERT_TRUE(control);
   const std::vector<RecordedNavigation> navigations = NavigationsOf(control.Get());
   ASSERT_EQ(navigations.size(), 1u);
@@ -151,7 +132,7 @@ TEST_F(ShareCommandTest, AddressesThatCannotBeSharedGetTheNotice) {
     EXPECT_EQ(notices[0].text, kNoticeText);
     EXPECT_EQ(notices[0].owner, toolbar_->Window());
   }
-  EXPECT_EQ(ThreadWindow(L"WebSliceClass"), nullptr);
+  EXPECT_EQ(FindThreadWindow(L"WebSliceClass"), nullptr);
   EXPECT_TRUE(toolbar_->Commands().empty());
 }
 
@@ -159,7 +140,7 @@ TEST_F(ShareCommandTest, PagesWithoutAReadableAddressGetTheNotice) {
   for (int kind : {kDocumentNotHtml, kDocumentNone, kDocumentTitleFails, kDocumentTitleNull}) {
     EXPECT_EQ(Press(L"http://example.com/", kind).size(), 1u) << kind;
   }
-  EXPECT_EQ(ThreadWindow(L"WebSliceClass"), nullptr);
+  EXPECT_EQ(FindThreadWindow(L"WebSliceClass"), nullptr);
   // An empty title is still a title.
   page_->SetPage(L"", L"http://example.com/", kDocumentHtml);
   DialogWatcher watcher;
@@ -178,7 +159,7 @@ TEST_F(ShareCommandTest, WithoutAccountNumberOrKeyOnlyTheToolbarIsTold) {
     EXPECT_EQ(command.wParam, 0xC301u);
     EXPECT_EQ(command.lParam, 0);
   }
-  EXPECT_EQ(ThreadWindow(L"WebSliceClass"), nullptr);
+  EXPECT_EQ(FindThreadWindow(L"WebSliceClass"), nullptr);
 }
 
 TEST_F(ShareCommandTest, WithoutAnAccountServiceThePressFails) {
@@ -187,19 +168,19 @@ TEST_F(ShareCommandTest, WithoutAnAccountServiceThePressFails) {
   MakeToolbar(options);
   EXPECT_TRUE(Press(L"http://example.com/", kDocumentHtml, E_POINTER).empty());
   EXPECT_TRUE(toolbar_->Commands().empty());
-  EXPECT_EQ(ThreadWindow(L"WebSliceClass"), nullptr);
+  EXPECT_EQ(FindThreadWindow(L"WebSliceClass"), nullptr);
 }
 
 TEST_F(ShareCommandTest, PressesReuseTheWindowUntilThePageClosesIt) {
   Press(L"http://example.com/1");
-  HWND first = ThreadWindow(L"WebSliceClass");
+  HWND first = FindThreadWindow(L"WebSliceClass");
   ASSERT_NE(first, nullptr);
   ShowWindow(first, SW_HIDE);
   Press(L"http://example.com/2");
-  EXPECT_EQ(ThreadWindow(L"WebSliceClass"), first);
+  EXPECT_EQ(FindThreadWindow(L"WebSliceClass"), first);
   EXPECT_TRUE(IsWindowVisible(first));
   EXPECT_EQ(GetForegroundWindow(), first);
-  win::ComPtr<IBrowserDouble> control = ControlIn(first);
+  win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(first);
   ASSERT_EQ(control->NavigationCount(), 2);
   EXPECT_EQ(LastShare(), kPrefix + L"http%3a%2f%2fexample%2ecom%2f2");
   // The page closes its window; events that follow reach nothing.
@@ -208,10 +189,10 @@ TEST_F(ShareCommandTest, PressesReuseTheWindowUntilThePageClosesIt) {
   EXPECT_EQ(control->ConnectedSinks(), 0);
   control->Fire(DISPID_NAVIGATECOMPLETE2, ShareAddresses::kSharePageUrl);
   Press(L"http://example.com/3");
-  HWND second = ThreadWindow(L"WebSliceClass");
+  HWND second = FindThreadWindow(L"WebSliceClass");
   ASSERT_NE(second, nullptr);
   EXPECT_TRUE(IsWindowVisible(second));
-  win::ComPtr<IBrowserDouble> newControl = ControlIn(second);
+  win::ComPtr<IBrowserDouble> newControl = BrowserDoubleIn(second);
   ASSERT_TRUE(newControl);
   EXPECT_NE(newControl.Get(), control.Get());
   EXPECT_EQ(newControl->NavigationCount(), 1);
@@ -219,7 +200,7 @@ TEST_F(ShareCommandTest, PressesReuseTheWindowUntilThePageClosesIt) {
 
 TEST_F(ShareCommandTest, SharePageNavigationsSetTheAccountCookies) {
   Press(L"http://example.com/");
-  win::ComPtr<IBrowserDouble> control = ControlIn(ThreadWindow(L"WebSliceClass"));
+  win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(FindThreadWindow(L"WebSliceClass"));
   ASSERT_TRUE(control);
   control->Fire(DISPID_NAVIGATECOMPLETE2, L"http://example.com/elsewhere");
   EXPECT_EQ(MainSiteCookies(), L"");
@@ -245,7 +226,7 @@ TEST_F(ShareCommandTest, SharePageNavigationsSetTheAccountCookies) {
 TEST_F(ShareCommandTest, LongSignInKeysAreCutToTheirBuffers) {
   toolbar_->Accounts().SignIn(7, std::wstring(600, L'k'));
   Press(L"http://example.com/");
-  win::ComPtr<IBrowserDouble> control = ControlIn(ThreadWindow(L"WebSliceClass"));
+  win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(FindThreadWindow(L"WebSliceClass"));
   ASSERT_TRUE(control);
   control->Fire(DISPID_NAVIGATECOMPLETE2, ShareAddresses::kSharePageUrl);
   EXPECT_EQ(MainSiteCookies(), L"uin=o0000000007; skey=" + std::wstring(512, L'k'));
@@ -283,8 +264,8 @@ TEST_F(ShareCommandTest, LongAddressesAreCutWithinTheBuffers) {
 
 TEST_F(ShareCommandTest, ReleasingTheButtonClosesItsWindowAndLetsGoOfTheHost) {
   Press(L"http://example.com/");
-  HWND window = ThreadWindow(L"WebSliceClass");
-  win::ComPtr<IBrowserDouble> control = ControlIn(window);
+  HWND window = FindThreadWindow(L"WebSliceClass");
+  win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(window);
   ASSERT_TRUE(control);
   toolbar_->RemoveButtons();
   EXPECT_FALSE(IsWindow(window));

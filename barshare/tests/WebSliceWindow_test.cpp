@@ -105,7 +105,7 @@ class WebSliceWindowTest : public BrowserDoubleTest {
   // Creates the window of `window` and returns its control.
   win::ComPtr<IBrowserDouble> Open(WebSliceWindow& window, int width = 460, int height = 402) {
     EXPECT_EQ(window.Create(dll_.Module(), owner_.Get(), nullptr, width, height), 1);
-    return ControlIn(window.Handle());
+    return BrowserDoubleIn(window.Handle());
   }
   static std::vector<ScriptValue> Signed(const std::string& cookie, const char* key) {
     return {ScriptValue::Text(AnsiText::ToWide(cookie)),

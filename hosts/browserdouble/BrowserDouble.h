@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "win/ComPtr.h"
+
 // {6A1D5C32-94E1-4F0B-8D7A-3C21B0E95F47}
 inline constexpr IID IID_IBrowserDouble = {
     0x6A1D5C32, 0x94E1, 0x4F0B, {0x8D, 0x7A, 0x3C, 0x21, 0xB0, 0xE9, 0x5F, 0x47}};
@@ -61,16 +63,16 @@ struct IBrowserDouble : public IUnknown {
 };
 
 // The control hosted by window (a window hosting it, or its "Shell
-// Embedding" child), with a reference for the caller, or null.
-inline IBrowserDouble* BrowserDoubleIn(HWND window) {
-  HWND embedding = FindWindowExW(window, nullptr, L"Shell Embedding", nullptr);
+// Embedding" child), or nothing.
+inline win::ComPtr<IBrowserDouble> BrowserDoubleIn(HWND window) {
+  win::ComPtr<IBrowserDouble> browser;
+  HWND embedding = window != nullptr ? FindWindowExW(window, nullptr, L"Shell Embedding", nullptr) : nullptr;
   if (embedding == nullptr) embedding = window;
-  IBrowserDouble* browser = nullptr;
-  if (embedding == nullptr ||
-      FAILED(static_cast<HRESULT>(SendMessageW(embedding, kBrowserDoubleQueryMessage,
-                                               reinterpret_cast<WPARAM>(&IID_IBrowserDouble),
-                                               reinterpret_cast<LPARAM>(&browser))))) {
-    return nullptr;
-  }
+  if (embedding == nullptr) return browser;
+  IBrowserDouble* found = nullptr;
+  const HRESULT result = static_cast<HRESULT>(SendMessageW(embedding, kBrowserDoubleQueryMessage,
+                                                           reinterpret_cast<WPARAM>(&IID_IBrowserDouble),
+                                                           reinterpret_cast<LPARAM>(&found)));
+  if (SUCCEEDED(result)) browser.Attach(found);
   return browser;
 }

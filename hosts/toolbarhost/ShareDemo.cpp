@@ -10,7 +10,9 @@
 #include "BrowserDouble.h"
 #include "CookieSigner.h"
 #include "DialogWatcher.h"
+#include "ThreadWindows.h"
 #include "Report.h"
+#include "ScriptCall.h"
 #include "ToolbarHostDouble.h"
 #include "WindowPicture.h"
 #include "button/ShareAddresses.h"
@@ -22,43 +24,6 @@
 namespace {
 
 const wchar_t kPage[] = L"http://news.example.com/2024/今日 100%.html";
-
-void PumpMessages(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < milliseconds) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-HWND ThreadWindow(const wchar_t* className) {
-  struct Search {
-    const wchar_t* className;
-    HWND found;
-  } search = {className, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(parameter);
-        wchar_t name[64] = L"";
-        GetClassNameW(window, name, 64);
-        if (lstrcmpW(name, search->className) != 0) return TRUE;
-        search->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-win::ComPtr<IBrowserDouble> ControlIn(HWND window) {
-  win::ComPtr<IBrowserDouble> control;
-  control.Attach(BrowserDoubleIn(window));
-  return control;
-}
 
 std::wstring LastNavigation(IBrowserDouble* control, NavigationRecord* copy = nullptr) {
   NavigationRecord record = {};
@@ -100,31 +65,6 @@ class ReportingSliceWindow : public WebSliceWindow {
   std::vector<std::wstring> verified;
 };
 
-HRESULT CallScript(IBrowserDouble* control, const wchar_t* name, std::vector<VARIANT> arguments) {
-  std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-  DISPPARAMS parameters = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-  DISPID id = 0;
-  return control->CallExternal(name, &parameters, &id);
-}
-
-VARIANT Text(const std::wstring& text) {
-  VARIANT value;
-  V_VT(&value) = VT_BSTR;
-  V_BSTR(&value) = SysAllocString(text.c_str());
-  return value;
-}
-
-VARIANT Integer(LONG number) {
-  VARIANT value;
-  V_VT(&value) = VT_I4;
-  V_I4(&value) = number;
-  return value;
-}
-
-void Clear(std::vector<VARIANT>& values) {
-  for (VARIANT& value : values) VariantClear(&value);
-}
-
 }  // namespace
 
 ShareDemo::ShareDemo(ToolbarHostDouble& toolbar, const std::wstring& pictureFolder)
@@ -137,7 +77,7 @@ bool ShareDemo::Check(bool ok, const wchar_t* what) {
 
 bool ShareDemo::Picture(HWND window, const wchar_t* file) {
   if (pictureFolder_.empty()) return true;
-  PumpMessages(600);
+  toolbar_.PumpMessages(600);
   WindowPicture pictures;
   const bool saved = pictures.Save(window, pictureFolder_ + L"\\" + file);
   Report::Line(L"  picture %ls: %ls", file, saved ? L"saved" : L"NOT SAVED");
@@ -160,7 +100,7 @@ bool ShareDemo::PressWithNobodySignedIn() {
   const bool told = toolbar_.Commands().size() == before + 1 && toolbar_.Commands().back().wParam == 0xC301;
   Report::Line(L"  Execute: 0x%08lx; the toolbar got WM_COMMAND 0x%04x", static_cast<unsigned long>(result),
                told ? 0xC301u : 0u);
-  return Check(told && ThreadWindow(WebSliceWindow::kClassName) == nullptr, L"only command 0xC301, no window");
+  return Check(told && FindThreadWindow(WebSliceWindow::kClassName) == nullptr, L"only command 0xC301, no window");
 }
 
 bool ShareDemo::ShareAPage() {
@@ -171,13 +111,13 @@ bool ShareDemo::ShareAPage() {
   if (!page) return Check(false, L"the browser is the control double");
   page->SetPage(L"示例新闻", kPage, kDocumentHtml);
   const HRESULT result = toolbar_.Button(0)->Execute();
-  HWND window = ThreadWindow(WebSliceWindow::kClassName);
+  HWND window = FindThreadWindow(WebSliceWindow::kClassName);
   RECT frame = {};
   GetWindowRect(window, &frame);
   Report::Line(L"  Execute: 0x%08lx; share window \"%ls\", %ldx%ld, owned by the toolbar: %ls",
                static_cast<unsigned long>(result), Title(window).c_str(), frame.right - frame.left,
                frame.bottom - frame.top, GetWindow(window, GW_OWNER) == toolbar_.Window() ? L"yes" : L"no");
-  win::ComPtr<IBrowserDouble> control = ControlIn(window);
+  win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(window);
   if (!control) return Check(false, L"the share window hosts the control");
   const std::wstring shareUrl = LastNavigation(control.Get());
   Report::Line(L"  Navigate2: %ls", shareUrl.c_str());
@@ -216,7 +156,7 @@ bool ShareDemo::NoticeForAPageThatCannotBeShared() {
                notice.text.c_str(), notice.frame.left, notice.frame.top, notice.frame.right - notice.frame.left,
                notice.frame.bottom - notice.frame.top);
   return Check(pictured || pictureFolder_.empty(), L"notice shown, no share window") &&
-         ThreadWindow(WebSliceWindow::kClassName) == nullptr;
+         FindThreadWindow(WebSliceWindow::kClassName) == nullptr;
 }
 
 bool ShareDemo::ScriptMethods() {
@@ -228,7 +168,7 @@ bool ShareDemo::ScriptMethods() {
     return Check(false, L"window created");
   }
   ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
-  win::ComPtr<IBrowserDouble> control = ControlIn(window.Handle());
+  win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(window.Handle());
   if (!control) return Check(false, L"the window hosts the control");
   const wchar_t form[] = L"title=%E7%A4%BA%E4%BE%8B&from=toolbar";
   SendMessageW(window.Handle(), WebSliceWindow::kNavigateWithForm,
@@ -246,21 +186,17 @@ bool ShareDemo::ScriptMethods() {
 
   const std::string cookie = "vip=1; path=/";
   const std::string signature = CookieSigner::Sign(cookie, key, kCookieFixedText);
-  std::vector<VARIANT> signedCall = {Text(AnsiText::ToWide(cookie)), Text(AnsiText::ToWide(signature))};
   Report::Line(L"  SetCookie(\"%hs\", signed by the signing double):", cookie.c_str());
-  CallScript(control.Get(), L"SetCookie", signedCall);
+  const ScriptValue signatureText = ScriptValue::Text(AnsiText::ToWide(signature));
+  CallScript(control.Get(), L"SetCookie", {ScriptValue::Text(AnsiText::ToWide(cookie)), signatureText});
   const bool accepted = window.verified.size() == 1;
-  Clear(signedCall);
-  std::vector<VARIANT> forgedCall = {Text(L"vip=2; path=/"), Text(AnsiText::ToWide(signature))};
-  CallScript(control.Get(), L"SetCookie", forgedCall);
-  Clear(forgedCall);
+  CallScript(control.Get(), L"SetCookie", {ScriptValue::Text(L"vip=2; path=/"), signatureText});
   const bool refused = window.verified.size() == 1;
   Report::Line(L"  SetCookie(\"vip=2; path=/\", the same signature): %ls", refused ? L"refused" : L"ACCEPTED");
 
   const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
   SetWindowPos(window.Handle(), nullptr, screenWidth - 300, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  std::vector<VARIANT> resize = {Integer(520), Integer(300)};
-  CallScript(control.Get(), L"resizeframe", resize);
+  CallScript(control.Get(), L"resizeframe", {ScriptValue::Integer(520), ScriptValue::Integer(300)});
   RECT frame;
   GetWindowRect(window.Handle(), &frame);
   Report::Line(L"  ResizeFrame(520, 300) at left %d: now %ldx%ld at left %ld (virtual screen %d wide)",
