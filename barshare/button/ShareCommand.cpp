@@ -15,6 +15,7 @@
 #include "button/UrlRules.h"
 #include "webslice/AnsiText.h"
 #include "win/ComPtr.h"
+#include "win/OleHandles.h"
 
 namespace {
 
@@ -22,27 +23,11 @@ constexpr size_t kAddressChars = WebSliceWindow::kAddressChars;
 // The sign-in key buffer when Share is pressed.
 constexpr int kClickKeyChars = 512;
 
-// A BSTR as text, when there is one.
-class Text {
- public:
-  Text() = default;
-  ~Text() { SysFreeString(value_); }
-  Text(const Text&) = delete;
-  Text& operator=(const Text&) = delete;
-  BSTR* Put() {
-    SysFreeString(value_);
-    value_ = nullptr;
-    return &value_;
-  }
-  bool Present() const { return value_ != nullptr; }
-  std::wstring Cut(size_t maxChars) const {
-    if (value_ == nullptr) return std::wstring();
-    return std::wstring(value_, wcsnlen(value_, std::min<size_t>(SysStringLen(value_), maxChars)));
-  }
-
- private:
-  BSTR value_ = nullptr;
-};
+// At most maxChars characters of text, up to its first NUL.
+std::wstring Cut(const win::UniqueBstr& text, size_t maxChars) {
+  if (!text) return std::wstring();
+  return std::wstring(text.Get(), wcsnlen(text.Get(), std::min<size_t>(SysStringLen(text.Get()), maxChars)));
+}
 
 // "http://" or "https://", in any case, and where the rest begins; 0 when neither.
 size_t SchemeLength(const std::string& address) {
@@ -81,10 +66,10 @@ std::wstring ShareCommand::PageAddress(IWebBrowser2* browser) {
   if (FAILED(browser->get_Document(document.Put())) || !document) return std::wstring();
   win::ComPtr<IHTMLDocument2> html;
   if (FAILED(document.As(IID_IHTMLDocument2, html))) return std::wstring();
-  Text title, url;
-  if (FAILED(html->get_title(title.Put())) || !title.Present()) return std::wstring();
+  win::UniqueBstr title, url;
+  if (FAILED(html->get_title(title.Put())) || !title) return std::wstring();
   if (FAILED(html->get_URL(url.Put()))) return std::wstring();
-  return url.Cut(kAddressChars - 1);
+  return Cut(url, kAddressChars - 1);
 }
 
 bool ShareCommand::IsShareable(const std::wstring& address) {

@@ -8,6 +8,7 @@
 
 #include "AccountServiceDouble.h"
 #include "BrowserDouble.h"
+#include "BrowserDoubleRecords.h"
 #include "CookieSigner.h"
 #include "DialogWatcher.h"
 #include "ThreadWindows.h"
@@ -25,21 +26,10 @@ namespace {
 
 const wchar_t kPage[] = L"http://news.example.com/2024/今日 100%.html";
 
-std::wstring LastNavigation(IBrowserDouble* control, NavigationRecord* copy = nullptr) {
-  NavigationRecord record = {};
-  if (control == nullptr || control->NavigationCount() == 0 ||
-      FAILED(control->GetNavigation(control->NavigationCount() - 1, &record))) {
-    return std::wstring();
-  }
-  std::wstring url(record.url, SysStringLen(record.url));
-  if (copy != nullptr) {
-    *copy = record;
-  } else {
-    SysFreeString(record.url);
-    SysFreeString(record.postData);
-    SysFreeString(record.headers);
-  }
-  return url;
+// The control's latest navigation; an empty one when there is none.
+RecordedNavigation LastNavigation(IBrowserDouble* control) {
+  const std::vector<RecordedNavigation> navigations = NavigationsOf(control);
+  return navigations.empty() ? RecordedNavigation() : navigations.back();
 }
 
 std::wstring CookiesOf(const wchar_t* url) {
@@ -119,7 +109,7 @@ bool ShareDemo::ShareAPage() {
                frame.bottom - frame.top, GetWindow(window, GW_OWNER) == toolbar_.Window() ? L"yes" : L"no");
   win::ComPtr<IBrowserDouble> control = BrowserDoubleIn(window);
   if (!control) return Check(false, L"the share window hosts the control");
-  const std::wstring shareUrl = LastNavigation(control.Get());
+  const std::wstring shareUrl = LastNavigation(control.Get()).url;
   Report::Line(L"  Navigate2: %ls", shareUrl.c_str());
   bool ok = Check(shareUrl.rfind(ShareAddresses::kSharePageUrl, 0) == 0, L"share page with the escaped address");
 
@@ -173,14 +163,9 @@ bool ShareDemo::ScriptMethods() {
   const wchar_t form[] = L"title=%E7%A4%BA%E4%BE%8B&from=toolbar";
   SendMessageW(window.Handle(), WebSliceWindow::kNavigateWithForm,
                reinterpret_cast<WPARAM>(ShareAddresses::kSharePageUrl), reinterpret_cast<LPARAM>(form));
-  NavigationRecord record = {};
-  LastNavigation(control.Get(), &record);
+  const RecordedNavigation posted = LastNavigation(control.Get());
   Report::Line(L"  WM_USER+3 with form data: %u bytes posted, headers \"%ls\"",
-               SysStringByteLen(record.postData),
-               std::wstring(record.headers != nullptr ? record.headers : L"").substr(0, 47).c_str());
-  SysFreeString(record.url);
-  SysFreeString(record.postData);
-  SysFreeString(record.headers);
+               static_cast<unsigned>(posted.postData.size()), posted.headers.substr(0, 47).c_str());
   const std::string key = window.NavigationKey();
   Report::Line(L"  NavigationKey (MD5 of the address): %hs", key.c_str());
 
