@@ -255,8 +255,9 @@ TEST_F(WebSliceWindowTest, CreateMakesATitledPopupWithTheControlInPlace) {
 }
 
 TEST_F(WebSliceWindowTest, TakesTheIconOfTheOwnersTopLevelWindow) {
-  HWND child = CreateWindowExW(0, L"STATIC", L"toolbar", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, owner_.Get(),
-                               nullptr, nullptr, nullptr);
+  win::UniqueChildWindow toolbar(CreateWindowExW(0, L"STATIC", L"toolbar", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20,
+                                                 owner_.Get(), nullptr, nullptr, nullptr));
+  HWND child = toolbar.Get();
   ShowWindow(owner_.Get(), SW_SHOWNOACTIVATE);
   HICON icon = LoadIconW(nullptr, IDI_INFORMATION);
   SendMessageW(owner_.Get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -334,10 +335,9 @@ TEST_F(WebSliceWindowTest, NavigationEventsAlsoEndTheLoadingText) {
 std::vector<COLORREF> Drawn(HWND window, const std::function<void(HDC, RECT)>& draw) {
   RECT client;
   GetClientRect(window, &client);
-  HDC screen = GetDC(nullptr);
-  win::UniqueMemoryDc dc(CreateCompatibleDC(screen));
-  win::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
-  ReleaseDC(nullptr, screen);
+  win::UniqueScreenDc screen(GetDC(nullptr));
+  win::UniqueMemoryDc dc(CreateCompatibleDC(screen.Get()));
+  win::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
   HGDIOBJ old = SelectObject(dc.Get(), bitmap.Get());
   FillRect(dc.Get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   draw(dc.Get(), client);

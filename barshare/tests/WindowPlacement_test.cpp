@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "win/Handles.h"
+
 namespace {
 
 using WindowPlacement::Over;
@@ -40,9 +42,11 @@ TEST(WindowPlacement, UpperFifthPutsAFifthOfTheRoomAbove) {
 TEST(WindowPlacement, HiddenOrMinimisedReferenceGivesWayToTheWorkArea) {
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  HWND reference = CreateWindowExW(0, L"STATIC", L"reference", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                                   nullptr);
-  HWND window = CreateWindowExW(0, L"STATIC", L"placed", WS_POPUP, 0, 0, 300, 150, nullptr, nullptr, nullptr, nullptr);
+  win::UniqueWindow referenceWindow(
+      CreateWindowExW(0, L"STATIC", L"reference", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr));
+  win::UniqueWindow placed(
+      CreateWindowExW(0, L"STATIC", L"placed", WS_POPUP, 0, 0, 300, 150, nullptr, nullptr, nullptr, nullptr));
+  HWND reference = referenceWindow.Get(), window = placed.Get();
   WindowPlacement::PlaceWindow(window, reference, Rule::Centred);
   RECT frame;
   GetWindowRect(window, &frame);
@@ -58,8 +62,6 @@ TEST(WindowPlacement, HiddenOrMinimisedReferenceGivesWayToTheWorkArea) {
   WindowPlacement::PlaceWindow(window, reference, Rule::UpperFifth);
   GetWindowRect(window, &frame);
   EXPECT_EQ(frame.top, work.top + (work.bottom - work.top - 150) / 5);
-  DestroyWindow(window);
-  DestroyWindow(reference);
 }
 
 }  // namespace
