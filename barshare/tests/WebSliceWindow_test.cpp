@@ -694,6 +694,17 @@ TEST_F(WebSliceWindowTest, KeysTypedInThePageReachTheControlWhileActive) {
             std::wstring::npos)
       << log;
   EXPECT_EQ(log.find(L"0x44"), std::wstring::npos) << log;
+  // A loop that peeks before it takes hands the key over once.
+  control->SetAcceleratorAnswer(S_OK);
+  PostMessageW(embedding, WM_KEYDOWN, 'F', 0);
+  MSG peeked = {};
+  EXPECT_TRUE(PeekMessageW(&peeked, embedding, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
+  MSG taken = {};
+  EXPECT_TRUE(PeekMessageW(&taken, embedding, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+  EXPECT_EQ(taken.message, static_cast<UINT>(WM_NULL));
+  const std::wstring after = LogOf(control.Get());
+  EXPECT_EQ(after.find(L"0x46"), after.rfind(L"0x46")) << after;
+  EXPECT_NE(after.find(L"0x46"), std::wstring::npos) << after;
   SendMessageW(window.Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
   EXPECT_FALSE(window.KeyboardHookInstalled());
   SendMessageW(window.Handle(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
