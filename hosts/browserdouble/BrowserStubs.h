@@ -7,7 +7,9 @@
 #include <exdisp.h>
 #include <mshtml.h>
 
-class WebBrowserStubs : public IWebBrowser2 {
+// IDispatch of an automation interface that is reached only through its slots.
+template <typename Interface>
+class DispatchStubs : public Interface {
  public:
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
@@ -15,6 +17,10 @@ class WebBrowserStubs : public IWebBrowser2 {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
     return E_NOTIMPL;
   }
+};
+
+class WebBrowserStubs : public DispatchStubs<IWebBrowser2> {
+ public:
   // IWebBrowser (25)
   HRESULT STDMETHODCALLTYPE GoBack() override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GoForward() override { return E_NOTIMPL; }
@@ -84,14 +90,8 @@ class WebBrowserStubs : public IWebBrowser2 {
   HRESULT STDMETHODCALLTYPE put_Resizable(VARIANT_BOOL) override { return E_NOTIMPL; }
 };
 
-class HtmlDocumentStubs : public IHTMLDocument2 {
+class HtmlDocumentStubs : public DispatchStubs<IHTMLDocument2> {
  public:
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
-  }
   // IHTMLDocument (1)
   HRESULT STDMETHODCALLTYPE get_Script(IDispatch**) override { return E_NOTIMPL; }
   // IHTMLDocument2 (108)
