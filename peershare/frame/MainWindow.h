@@ -11,6 +11,7 @@
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
 #include "frame/UniqueResource.h"
+#include "share/ShareLibrary.h"
 
 class HostClient;
 
@@ -44,6 +45,7 @@ class MainWindow : public Dialog, public PluginInterface {
   // The browser child 59748; null where no browser control could be hosted.
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
+  ShareLibrary& Library() { return shareLibrary_; }
   // The "mailto:" link of the recommendation mail, naming the user.
   std::string RecommendationMail() const;
 
@@ -124,4 +126,5 @@ class MainWindow : public Dialog, public PluginInterface {
   HtmlView noticeView_;
   bool oleInitialized_ = false;
   UniqueResource<HBRUSH, &DeleteObject> background_;
+  ShareLibrary shareLibrary_;
 };
