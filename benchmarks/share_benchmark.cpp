@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "BestTime.h"
 #include "share/Bzip2File.h"
 #include "share/PublishedCopy.h"
 #include "share/ShareDocument.h"
@@ -19,19 +20,6 @@ namespace {
 
 constexpr int kFiles = 50000;
 constexpr uint32_t kUser = 10001;
-
-double BestTime(int rounds, const std::function<void()>& work) {
-  LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
-  double best = 1e30;
-  for (int i = 0; i < rounds; ++i) {
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    best = std::min(best, double(end.QuadPart - start.QuadPart) / frequency.QuadPart);
-  }
-  return best;
-}
 
 // Seven categories with sub-categories, Chinese folders and comments.
 std::string LargeShareDocument() {

@@ -31,18 +31,12 @@ constexpr const char* kDefaultDocument =
     "<Type name=\"珍藏\" style=\"0\">\r\n</Type>\r\n"
     "</ShareFile>\r\n";
 
-std::string Attribute(const XmlElement& element, const char* name) {
-  std::string value;
-  element.GetAttribute(name, value);
-  return value;
-}
-
 long Number(const std::string& text) { return std::strtol(text.c_str(), nullptr, 10); }
 
 bool IsType(const XmlElement* element) { return element != nullptr && element->Name() == kType; }
 
 bool OwnStyleShown(const XmlElement& type) {
-  std::string style = Attribute(type, "style");
+  std::string style = AttributeOf(type, "style");
   return style.empty() || style == "0";
 }
 
@@ -59,10 +53,10 @@ void AssignDirsBelow(XmlElement& parent) {
   for (size_t i = 0; i < parent.ChildCount(); ++i) {
     XmlElement& child = *parent.Child(i);
     if (!IsType(&child) || !OwnStyleShown(child)) continue;
-    if (Number(Attribute(child, "dir")) <= 0) {
+    if (Number(AttributeOf(child, "dir")) <= 0) {
       long largest = 0;
       for (size_t j = 0; j < parent.ChildCount(); ++j)
-        if (IsType(parent.Child(j))) largest = std::max(largest, Number(Attribute(*parent.Child(j), "dir")));
+        if (IsType(parent.Child(j))) largest = std::max(largest, Number(AttributeOf(*parent.Child(j), "dir")));
       child.SetAttribute("dir", std::to_string(largest + 1));
     }
     AssignDirsBelow(child);
@@ -70,6 +64,12 @@ void AssignDirsBelow(XmlElement& parent) {
 }
 
 }  // namespace
+
+std::string AttributeOf(const XmlElement& element, const char* name) {
+  std::string value;
+  element.GetAttribute(name, value);
+  return value;
+}
 
 ShareDocument::ShareDocument() = default;
 
@@ -105,7 +105,7 @@ void ShareDocument::Open(const ShareFileNames& names, const HashConverter& conve
 
 void ShareDocument::ConvertOldVersion(const ShareFileNames& names, const HashConverter& convert) {
   XmlElement* root = Root();
-  std::string version = Attribute(*root, "version");
+  std::string version = AttributeOf(*root, "version");
   conversionPending_ = false;
   if (!version.empty() && Number(version) >= kCurrentVersion) return;
   // Without the hash plug-in the pending downloads cannot be converted; they
@@ -131,7 +131,7 @@ bool ConvertTransferDigests(const std::string& path, const ShareDocument::HashCo
   root->FindAll(items, false, "DownloadItem");
   for (XmlElement* item : items) {
     std::string converted;
-    if (convert(Attribute(*item, "MD5"), converted) && converted.size() == Md5::kHexLength) {
+    if (convert(AttributeOf(*item, "MD5"), converted) && converted.size() == Md5::kHexLength) {
       item->SetAttribute("MD5", converted);
     } else {
       root->RemoveChild(item);
@@ -156,7 +156,7 @@ bool ShareDocument::Lookup(const std::string& hash, SharedFileInfo& found) const
   found.file = file;
   file->GetChildText(kFilePath, found.path);
   XmlElement* top = TopLevelCategory(*file);
-  found.category = top != nullptr ? ShareCategories::LabelCode(Attribute(*top, "name")) : ShareCategories::kOtherCode;
+  found.category = top != nullptr ? ShareCategories::LabelCode(AttributeOf(*top, "name")) : ShareCategories::kOtherCode;
   found.hidden = top != nullptr && !OwnStyleShown(*top);
   return true;
 }
@@ -164,7 +164,7 @@ bool ShareDocument::Lookup(const std::string& hash, SharedFileInfo& found) const
 int32_t ShareDocument::GetTimeStamp(const SYSTEMTIME& now) {
   XmlElement* root = Root();
   if (root == nullptr) return 0;
-  std::string stamp = Attribute(*root, "TimeStamp");
+  std::string stamp = AttributeOf(*root, "TimeStamp");
   if (stamp.empty()) {
     char text[32];
     std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", now.wYear % 100, now.wMonth, now.wDay, now.wHour,
@@ -181,7 +181,7 @@ bool ShareDocument::SetCollectionPassword(const std::string& password) {
   if (root == nullptr) return false;
   for (size_t i = 0; i < root->ChildCount(); ++i) {
     XmlElement* type = root->Child(i);
-    if (IsType(type) && CodePageText::Contains(Attribute(*type, "name"), ShareCategories::kCollection)) {
+    if (IsType(type) && CodePageText::Contains(AttributeOf(*type, "name"), ShareCategories::kCollection)) {
       type->SetAttribute("passWord", password);
       return true;
     }
@@ -212,7 +212,7 @@ bool ShareDocument::IsShown(const XmlElement& type) {
 std::string ShareDocument::CategoryPath(const XmlElement& type) {
   std::string path;
   for (const XmlElement* element = &type; IsType(element); element = element->Parent())
-    path = "/" + Attribute(*element, "dir") + path;
+    path = "/" + AttributeOf(*element, "dir") + path;
   return path;
 }
 

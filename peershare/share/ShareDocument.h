@@ -16,6 +16,9 @@ struct XmlReleaser {
 };
 using XmlDocumentPtr = std::unique_ptr<XmlDocument, XmlReleaser>;
 
+// The value of an element's attribute, empty when it has none.
+std::string AttributeOf(const XmlElement& element, const char* name);
+
 // What a lookup by digest finds.
 struct SharedFileInfo {
   XmlElement* file = nullptr;

@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "TempFolder.h"
+#include "frame/MainWindow.h"
 
 // A client laid out as the peer-to-peer client has it, in a folder of the
 // test's own:
@@ -43,3 +45,18 @@ class ClientFolder {
  private:
   TempFolder temp_;
 };
+
+// The plug-in's main window object for a client folder, with the host, and a
+// share library that never pauses: no waits in the settings fetch or when
+// the hash plug-in is unloaded, and the given interval between fetches.
+inline std::unique_ptr<MainWindow> WindowWithoutPauses(const ClientFolder& client, HostClient* host,
+                                                       DWORD settingsRetry) {
+  auto window = std::make_unique<MainWindow>(client.Bin());
+  window->SetHost(host);
+  ShareLibrary::Timing timing;
+  timing.settingsStepWait = 0;
+  timing.settingsRetry = settingsRetry;
+  timing.hashPluginUnloadWait = 0;
+  window->Library().SetTiming(timing);
+  return window;
+}

@@ -188,13 +188,7 @@ class ShareLibraryFetchTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server_.Ok());
     ASSERT_TRUE(client_.WriteCustomIni("operatorServer=" + server_.Address() + "\r\n"));
-    window_ = std::make_unique<MainWindow>(client_.Bin());
-    window_->SetHost(&host_);
-    ShareLibrary::Timing timing;
-    timing.settingsStepWait = 0;
-    timing.settingsRetry = 30;
-    timing.hashPluginUnloadWait = 0;
-    window_->Library().SetTiming(timing);
+    window_ = WindowWithoutPauses(client_, &host_, 30);
   }
   void TearDown() override {
     if (window_) window_->Stop();
@@ -217,12 +211,19 @@ class ShareLibraryFetchTest : public ::testing::Test {
 
 TEST_F(ShareLibraryFetchTest, StartFetchesOnTheWorkerAndRetriesUntilTheFullListIsCurrent) {
   ASSERT_TRUE(server_.Put("/tovakup/filter.ini", "[tovak]\r\nadversion=7\r\n"));
+  // The server fails at first: the worker keeps asking, and the host hears nothing.
+  ASSERT_TRUE(server_.SetRules("/tovakup/filter.ini status 500"));
   PluginInterface& plugin = *window_;
   ASSERT_EQ(plugin.Start(10001, 0, 0), 1);
+  ASSERT_TRUE(PumpUntil([&] { return server_.Count(kSettingsRequest) >= 3; }));
+  EXPECT_TRUE(host_.CallsOf("SetAdVersion").empty());
+  EXPECT_FALSE(window_->Library().Settings().Fetched());
+  ASSERT_TRUE(server_.SetRules(""));
   ASSERT_TRUE(PumpUntil([&] { return !host_.CallsOf("SetAdVersion").empty(); }));
   EXPECT_EQ(host_.CallsOf("SetAdVersion")[0], "SetAdVersion(7)");
-  // No full list named: the fetch repeats.
-  ASSERT_TRUE(PumpUntil([&] { return server_.Count(kSettingsRequest) >= 3; }));
+  // No full list named: the fetch still repeats.
+  int answered = server_.Count(kSettingsRequest);
+  ASSERT_TRUE(PumpUntil([&] { return server_.Count(kSettingsRequest) >= answered + 2; }));
 
   ASSERT_TRUE(server_.Put("/lists/full.txt", "词\r\n"));
   ASSERT_TRUE(server_.Put("/tovakup/filter.ini", "[tovak]\r\nadversion=8\r\nFilterLibURL=" + server_.Address() +

@@ -16,12 +16,6 @@ namespace {
 constexpr uint32_t kUser = 10001;
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n";
 
-std::string Attribute(const XmlElement& element, const char* name) {
-  std::string value;
-  element.GetAttribute(name, value);
-  return value;
-}
-
 std::string PathText(const XmlElement& file) {
   std::string path;
   file.GetChildText("filePath", path);
@@ -37,7 +31,7 @@ class ShareDocumentTest : public ::testing::Test {
     std::vector<std::string> labels;
     XmlElement* root = document_.Root();
     for (size_t i = 0; root != nullptr && i < root->ChildCount(); ++i)
-      labels.push_back(Attribute(*root->Child(i), "name") + "@" + Attribute(*root->Child(i), "dir"));
+      labels.push_back(AttributeOf(*root->Child(i), "name") + "@" + AttributeOf(*root->Child(i), "dir"));
     return labels;
   }
   XmlElement* FileWithPath(const std::string& path) const {
@@ -65,7 +59,7 @@ TEST_F(ShareDocumentTest, UnreadableDocumentsGiveTheDefaultAndAreReplacedAtTheNe
     document.Open(names_, nullptr);
     ASSERT_NE(document.Root(), nullptr) << text;
     EXPECT_FALSE(document.LoadedFromFile());
-    EXPECT_EQ(Attribute(*document.Root(), "version"), "2");
+    EXPECT_EQ(AttributeOf(*document.Root(), "version"), "2");
     XmlElement::List types;
     document.Root()->FindAll(types, false, "Type", "style", "0");
     EXPECT_EQ(types.size(), 8u);
@@ -117,19 +111,19 @@ TEST_F(ShareDocumentTest, VersionOneIsConvertedThroughTheHashPlugin) {
   Open([&](const std::string& oldHash, std::string& newHash) { return plugin.ConvertHash(oldHash, newHash); });
   plugin.Unload(0);
 
-  EXPECT_EQ(Attribute(*document_.Root(), "version"), "2");
+  EXPECT_EQ(AttributeOf(*document_.Root(), "version"), "2");
   XmlElement::List files;
   document_.Root()->FindAll(files, true, "file");
   ASSERT_EQ(files.size(), 2u);
-  for (XmlElement* file : files) EXPECT_EQ(Attribute(*file, "time"), "0");
+  for (XmlElement* file : files) EXPECT_EQ(AttributeOf(*file, "time"), "0");
 
   XmlDocument transfer;
   ASSERT_TRUE(transfer.Load(names_.TransferDocument()));
   XmlElement::List items;
   transfer.FindFirst(false, "Transmit")->FindAll(items, false, "DownloadItem");
   ASSERT_EQ(items.size(), 1u);  // the plug-in converts only the upper-case form
-  EXPECT_EQ(Attribute(*items[0], "fileName"), "a");
-  EXPECT_EQ(Attribute(*items[0], "MD5"), "0123456789abcdef0123456789abcdef");
+  EXPECT_EQ(AttributeOf(*items[0], "fileName"), "a");
+  EXPECT_EQ(AttributeOf(*items[0], "MD5"), "0123456789abcdef0123456789abcdef");
   EXPECT_NE(transfer.FindFirst(false, "Transmit")->FindFirst(false, "DownloadPath"), nullptr);
 }
 
@@ -143,15 +137,15 @@ TEST_F(ShareDocumentTest, WithoutTheHashPluginAnOldDocumentWaitsAndKeepsItsDownl
   ASSERT_TRUE(WriteFileBytes(names_.TransferDocument(), transfer));
   Open();
   EXPECT_TRUE(document_.ConversionPending());
-  EXPECT_EQ(Attribute(*document_.Root(), "version"), "");
-  EXPECT_EQ(Attribute(*FileWithPath("x.mp3"), "time"), "77");
+  EXPECT_EQ(AttributeOf(*document_.Root(), "version"), "");
+  EXPECT_EQ(AttributeOf(*FileWithPath("x.mp3"), "time"), "77");
   EXPECT_EQ(ReadFileBytes(names_.TransferDocument()), transfer);
 
   // Opening the same document again with a converter finishes the work.
   Open([](const std::string&, std::string&) { return false; });
   EXPECT_FALSE(document_.ConversionPending());
-  EXPECT_EQ(Attribute(*document_.Root(), "version"), "2");
-  EXPECT_EQ(Attribute(*FileWithPath("x.mp3"), "time"), "0");
+  EXPECT_EQ(AttributeOf(*document_.Root(), "version"), "2");
+  EXPECT_EQ(AttributeOf(*FileWithPath("x.mp3"), "time"), "0");
   XmlDocument converted;
   ASSERT_TRUE(converted.Load(names_.TransferDocument()));
   EXPECT_EQ(converted.FindFirst(true, "DownloadItem"), nullptr);
@@ -171,15 +165,15 @@ TEST_F(ShareDocumentTest, ShownCategoriesGetDirsAndPathsThroughTheirAncestors) {
   Open();
   XmlElement* root = document_.Root();
   XmlElement* hidden = root->FindFirst(false, "Type", "name", "隐藏");
-  EXPECT_EQ(Attribute(*hidden, "dir"), "");  // not shown: no dir
-  EXPECT_EQ(Attribute(*hidden->Child(0), "dir"), "");
+  EXPECT_EQ(AttributeOf(*hidden, "dir"), "");  // not shown: no dir
+  EXPECT_EQ(AttributeOf(*hidden->Child(0), "dir"), "");
   EXPECT_FALSE(ShareDocument::IsShown(*hidden->Child(0)));
   XmlElement* series = root->FindFirst(true, "Type", "name", "剧集");
-  EXPECT_EQ(Attribute(*series, "dir"), "2");
+  EXPECT_EQ(AttributeOf(*series, "dir"), "2");
   EXPECT_EQ(ShareDocument::CategoryPath(*series), "/3/2");
   EXPECT_TRUE(ShareDocument::IsShown(*series));
   XmlElement* other = root->FindFirst(false, "Type", "name", "其他");
-  EXPECT_EQ(Attribute(*other, "dir"), "4");
+  EXPECT_EQ(AttributeOf(*other, "dir"), "4");
   EXPECT_EQ(ShareDocument::CategoryPath(*other), "/4");
 }
 
@@ -217,7 +211,7 @@ TEST_F(ShareDocumentTest, TimeStampIsWrittenOnceAndReadModulo2To32) {
   Open();
   SYSTEMTIME first = {2026, 12, 2, 8, 15, 30, 0, 0};
   EXPECT_EQ(document_.GetTimeStamp(first), -784852056);  // 261208153000 mod 2^32
-  EXPECT_EQ(Attribute(*document_.Root(), "TimeStamp"), "261208153000");
+  EXPECT_EQ(AttributeOf(*document_.Root(), "TimeStamp"), "261208153000");
   SYSTEMTIME later = {2027, 1, 5, 1, 9, 5, 7, 0};
   EXPECT_EQ(document_.GetTimeStamp(later), -784852056);
   document_.Root()->SetAttribute("TimeStamp", "070102030405");
@@ -254,7 +248,7 @@ TEST_F(ShareDocumentTest, ThePeersCloneCarriesFileNamesHiddenCategoriesAndThePas
   EXPECT_EQ(texts, (std::vector<std::string>{"第1集.rmvb", "song.mp3", "nofolder.txt", longName, chineseName,
                                              trailByteName, "secret.doc"}));
   EXPECT_NE(clone->FindFirst(true, "Type", "style", "1"), nullptr);
-  EXPECT_EQ(Attribute(*clone->FindFirst(true, "Type", "name", "珍藏"), "passWord"), "密码&1");
+  EXPECT_EQ(AttributeOf(*clone->FindFirst(true, "Type", "name", "珍藏"), "passWord"), "密码&1");
   // The document itself keeps its folders.
   EXPECT_EQ(PathText(*FileWithPath("D:\\电影\\第1集.rmvb")), "D:\\电影\\第1集.rmvb");
 }
@@ -265,8 +259,8 @@ TEST_F(ShareDocumentTest, ThePasswordGoesToTheFirstCategoryWhoseLabelContainsThe
                 "<Type name=\"我的珍藏\">\r\n</Type>\r\n<Type name=\"珍藏\">\r\n</Type>\r\n</ShareFile>\r\n");
   Open();
   ASSERT_TRUE(document_.SetCollectionPassword("pw"));
-  EXPECT_EQ(Attribute(*document_.Root()->FindFirst(false, "Type", "name", "我的珍藏"), "passWord"), "pw");
-  EXPECT_EQ(Attribute(*document_.Root()->FindFirst(false, "Type", "name", "珍藏"), "passWord"), "");
+  EXPECT_EQ(AttributeOf(*document_.Root()->FindFirst(false, "Type", "name", "我的珍藏"), "passWord"), "pw");
+  EXPECT_EQ(AttributeOf(*document_.Root()->FindFirst(false, "Type", "name", "珍藏"), "passWord"), "");
 
   WriteDocument(std::string(kDeclaration) + "<ShareFile>\r\n<Type name=\"音乐\">\r\n</Type>\r\n</ShareFile>\r\n");
   ShareDocument without;
@@ -278,8 +272,8 @@ TEST_F(ShareDocumentTest, FinishedDownloadsGoToTheCategoryOfTheirQueueCode) {
   Open();
   XmlElement* collection = document_.CategoryOfQueueCode(ShareCategories::kCollectionQueueCode);
   ASSERT_NE(collection, nullptr);
-  EXPECT_EQ(Attribute(*collection, "name"), "珍藏");
-  EXPECT_EQ(Attribute(*document_.CategoryOfQueueCode(3), "name"), "视频");
+  EXPECT_EQ(AttributeOf(*collection, "name"), "珍藏");
+  EXPECT_EQ(AttributeOf(*document_.CategoryOfQueueCode(3), "name"), "视频");
   EXPECT_EQ(document_.CategoryOfQueueCode(0), nullptr);
   EXPECT_EQ(document_.CategoryOfQueueCode(9), nullptr);
 
@@ -287,9 +281,9 @@ TEST_F(ShareDocumentTest, FinishedDownloadsGoToTheCategoryOfTheirQueueCode) {
   SharedFileInfo found;
   ASSERT_TRUE(document_.Lookup("dddddddddddddddddddddddddddddddd", found));
   EXPECT_EQ(found.category, 3);
-  EXPECT_EQ(Attribute(*found.file, "fileSize"), "4096");
+  EXPECT_EQ(AttributeOf(*found.file, "fileSize"), "4096");
   document_.MarkAllForRehash(true);
-  EXPECT_EQ(Attribute(*found.file, "reShare"), "1");
+  EXPECT_EQ(AttributeOf(*found.file, "reShare"), "1");
 }
 
 }  // namespace

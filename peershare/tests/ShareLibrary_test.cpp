@@ -32,24 +32,12 @@ std::string SampleDocument(const char* version = "2") {
          "<filePath>\r\nE:\\z.txt</filePath>\r\n</file>\r\n</Type>\r\n</ShareFile>\r\n";
 }
 
-std::string Attribute(const XmlElement& element, const char* name) {
-  std::string value;
-  element.GetAttribute(name, value);
-  return value;
-}
-
 class ShareLibraryTest : public ::testing::Test {
  protected:
   explicit ShareLibraryTest(bool withHashPlugin = true) : client_(withHashPlugin) {
     // Nothing listens there: the settings fetch fails at once.
     client_.WriteCustomIni("appServer=1\r\noperatorServer=127.0.0.1:1\r\n");
-    window_ = std::make_unique<MainWindow>(client_.Bin());
-    window_->SetHost(&host_);
-    ShareLibrary::Timing timing;
-    timing.settingsStepWait = 0;
-    timing.settingsRetry = 60000;
-    timing.hashPluginUnloadWait = 0;
-    window_->Library().SetTiming(timing);
+    window_ = WindowWithoutPauses(client_, &host_, 60000);
     window_->Library().SetAdapterSource(
         [] { return std::vector<NetworkAdapter>{{MIB_IF_TYPE_ETHERNET, {1, 2, 3, 4, 5, 6}, "192.168.0.1"}}; });
   }
@@ -71,7 +59,7 @@ TEST_F(ShareLibraryTest, OpenShareLibraryCountsHashedFilesAndGivesAStableIdentit
   int32_t count = -1;
   ASSERT_EQ(Plugin().OpenShareLibrary(kUser, id, &count), 1);
   EXPECT_EQ(count, 2);
-  std::string stamp = Attribute(*Library().Document().Root(), "TimeStamp");
+  std::string stamp = AttributeOf(*Library().Document().Root(), "TimeStamp");
   ASSERT_EQ(stamp.size(), 12u);
   auto timeStamp = static_cast<int32_t>(static_cast<uint32_t>(std::stoull(stamp)));
   EXPECT_EQ(std::string(id), ShareIdentity::Compute("010203040506", kUser, timeStamp, client_.Bin()));
@@ -153,7 +141,7 @@ TEST_F(ShareLibraryTest, TheCollectionPasswordIsPublishedWithTheCopy) {
   ASSERT_TRUE(Library().SetCollectionPassword("芝麻开门"));
   XmlDocumentPtr copy = Library().ReceivePeerCopy(ConfigFile("temp1share10001.xml"));
   ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(Attribute(*copy->FindFirst(true, "Type", "name", "珍藏"), "passWord"), "芝麻开门");
+  EXPECT_EQ(AttributeOf(*copy->FindFirst(true, "Type", "name", "珍藏"), "passWord"), "芝麻开门");
 }
 
 TEST_F(ShareLibraryTest, AddTopTenEntryWithSaveIsReadBackByTheNextReload) {
@@ -187,15 +175,15 @@ TEST_F(ShareLibraryTest, StartConvertsAVersionOneDocumentWithTheHashPlugin) {
 
   XmlDocument saved, transfer;
   ASSERT_TRUE(saved.Load(ConfigFile("share10001.xml")));
-  EXPECT_EQ(Attribute(*saved.FindFirst(false, "ShareFile"), "version"), "2");
+  EXPECT_EQ(AttributeOf(*saved.FindFirst(false, "ShareFile"), "version"), "2");
   XmlElement::List files;
   saved.FindAll(files, true, "file");
-  for (XmlElement* file : files) EXPECT_EQ(Attribute(*file, "time"), "0");
+  for (XmlElement* file : files) EXPECT_EQ(AttributeOf(*file, "time"), "0");
   ASSERT_TRUE(transfer.Load(ConfigFile("transmit10001.xml")));
   XmlElement::List items;
   transfer.FindAll(items, true, "DownloadItem");
   ASSERT_EQ(items.size(), 1u);
-  EXPECT_EQ(Attribute(*items[0], "MD5"), "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
+  EXPECT_EQ(AttributeOf(*items[0], "MD5"), "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
 }
 
 TEST_F(ShareLibraryTest, RehashAllMarksEveryFileOnceTheWorkerStarts) {
@@ -207,14 +195,14 @@ TEST_F(ShareLibraryTest, RehashAllMarksEveryFileOnceTheWorkerStarts) {
   XmlElement::List files;
   saved.FindAll(files, true, "file");
   ASSERT_EQ(files.size(), 3u);
-  for (XmlElement* file : files) EXPECT_EQ(Attribute(*file, "reShare"), "1");
+  for (XmlElement* file : files) EXPECT_EQ(AttributeOf(*file, "reShare"), "1");
 
   ASSERT_EQ(Plugin().Start(kUser, 0, 0), 1);
   Plugin().Stop();
   ASSERT_TRUE(saved.Load(ConfigFile("share10001.xml")));
   files.clear();
   saved.FindAll(files, true, "file");
-  for (XmlElement* file : files) EXPECT_EQ(Attribute(*file, "reShare"), "0");
+  for (XmlElement* file : files) EXPECT_EQ(AttributeOf(*file, "reShare"), "0");
 }
 
 class ShareLibraryWithoutPluginTest : public ShareLibraryTest {
