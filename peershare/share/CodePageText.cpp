@@ -23,16 +23,6 @@ bool Contains(std::string_view text, std::string_view part) {
   return false;
 }
 
-std::string Cut(std::string_view text, size_t maxBytes) {
-  size_t end = 0;
-  while (end < text.size()) {
-    size_t next = end + CharacterLength(text, end);
-    if (next > maxBytes) break;
-    end = next;
-  }
-  return std::string(text.substr(0, end));
-}
-
 std::string FileNameOf(std::string_view path) {
   // A trail byte may equal "\" (0x5C): only separators at character starts count.
   size_t start = 0;

@@ -10,8 +10,6 @@ namespace CodePageText {
 
 // Whether `part` occurs in `text` starting at a character boundary.
 bool Contains(std::string_view text, std::string_view part);
-// At most `maxBytes` bytes of `text`, never ending inside a character.
-std::string Cut(std::string_view text, size_t maxBytes);
 // The file name and extension of a path: what follows its last "\" or "/".
 std::string FileNameOf(std::string_view path);
 // Every "\" that is a character of its own turned into "/".

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cctype>
-
 #include "win/Handles.h"
 
 Md5::Md5() {
@@ -60,11 +58,4 @@ bool Md5::OfFile(const std::string& path, std::string& hex) {
   if (!read) return false;
   hex = md5.HexDigest();
   return !hex.empty();
-}
-
-bool Md5::IsHexDigest(std::string_view text) {
-  if (text.size() != kHexLength) return false;
-  for (char c : text)
-    if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-  return true;
 }

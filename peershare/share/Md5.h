@@ -25,8 +25,6 @@ class Md5 {
   static std::string OfText(std::string_view text);
   // False when the file cannot be read; `hex` is then empty.
   static bool OfFile(const std::string& path, std::string& hex);
-  // 32 hex digits, either case.
-  static bool IsHexDigest(std::string_view text);
 
  private:
   win::UniqueCryptProvider provider_;

@@ -48,7 +48,6 @@ bool ShareLibrary::Start(HostClient* host, uint32_t user, bool rehashAll, int32_
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     rehashAll_ = rehashAll;
-    stopRequested_ = false;
     OpenDocument(user);
   }
   keywords_.LoadFiles();
@@ -78,10 +77,6 @@ ShareWorker::Tasks ShareLibrary::WorkerTasks() {
 
 void ShareLibrary::Stop() {
   if (!Running() && !worker_.Running()) return;
-  {
-    std::lock_guard<std::recursive_mutex> guard(lock_);
-    stopRequested_ = true;
-  }
   worker_.Stop();
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);

@@ -115,7 +115,6 @@ class ShareLibrary {
   std::recursive_mutex lock_;
   ShareDocument document_;
   bool rehashAll_ = false;
-  bool stopRequested_ = false;
 
   HashPlugin hashPlugin_;
   ServerSettings settings_;

@@ -12,6 +12,7 @@
 #include "share/Bzip2File.h"
 #include "share/FileBytes.h"
 #include "share/Md5.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -134,19 +135,18 @@ TEST_F(PublishedCopyTest, TheHandedOutCopyIsNeverEmptyOrHalfWritten) {
   // temp0 held open by a reader: publishing fails and the old copies stay.
   ASSERT_TRUE(Publish());
   const std::string published = ReadFileBytes(names_.PublishedCopy());
-  HANDLE reader = CreateFileA(names_.PublishedCopy().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  win::UniqueFile reader(CreateFileA(names_.PublishedCopy().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(reader);
   document_.SetCollectionPassword("changed");
   EXPECT_FALSE(Publish());
-  CloseHandle(reader);
+  reader.Reset();
   EXPECT_EQ(ReadFileBytes(names_.PublishedCopy()), published);
   EXPECT_EQ(ReadFileBytes(names_.HandOutCopy()), published);
   // No temporary file is left behind in the config folder.
   WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((client_.Config() + "\\*.tmp").c_str(), &entry);
-  EXPECT_EQ(find, INVALID_HANDLE_VALUE);
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  win::UniqueFind find(FindFirstFileA((client_.Config() + "\\*.tmp").c_str(), &entry));
+  EXPECT_FALSE(find) << entry.cFileName;
 }
 
 TEST_F(PublishedCopyTest, APeersCopyIsReadOnlyWhenItIsACompleteShareList) {

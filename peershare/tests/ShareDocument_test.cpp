@@ -10,6 +10,7 @@
 #include "ClientFolder.h"
 #include "share/HashPlugin.h"
 #include "share/ShareCategories.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -77,12 +78,12 @@ TEST_F(ShareDocumentTest, UnreadableDocumentsGiveTheDefaultAndAreReplacedAtTheNe
 TEST_F(ShareDocumentTest, AFileHeldByAnotherProgramIsNeverOverwritten) {
   const std::string original = std::string(kDeclaration) + "<ShareFile version=\"2\">\r\n</ShareFile>\r\n";
   WriteDocument(original);
-  HANDLE held = CreateFileA(names_.Document().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  win::UniqueFile held(CreateFileA(names_.Document().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
   Open();
   EXPECT_EQ(TopLevelLabels(), kDefaultLabels);
   EXPECT_FALSE(document_.Save());
-  CloseHandle(held);
+  held.Reset();
   EXPECT_EQ(ReadFileBytes(names_.Document()), original);
   // Once readable, the next Open reads it.
   Open();
