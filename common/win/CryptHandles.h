@@ -13,12 +13,15 @@ namespace win {
 namespace detail {
 inline void CloseCertStore(HCERTSTORE store) noexcept { CertCloseStore(store, 0); }
 inline void FreeCertificate(PCCERT_CONTEXT context) noexcept { CertFreeCertificateContext(context); }
-inline void ReleaseCryptProvider(HCRYPTPROV provider) noexcept { CryptReleaseContext(provider, 0); }
+inline void ReleaseProvider(HCRYPTPROV provider) noexcept { CryptReleaseContext(provider, 0); }
+inline void DestroyKey(HCRYPTKEY key) noexcept { CryptDestroyKey(key); }
+inline void DestroyHash(HCRYPTHASH hash) noexcept { CryptDestroyHash(hash); }
 }  // namespace detail
 
 using UniqueCertStore = UniqueResource<HCERTSTORE, &detail::CloseCertStore>;
 using UniqueCertContext = UniqueResource<PCCERT_CONTEXT, &detail::FreeCertificate>;
-using UniqueCryptProvider = UniqueResource<HCRYPTPROV, &detail::ReleaseCryptProvider>;
-using UniqueCryptHash = UniqueResource<HCRYPTHASH, &CryptDestroyHash>;
+using UniqueCryptProvider = UniqueResource<HCRYPTPROV, &detail::ReleaseProvider>;
+using UniqueCryptKey = UniqueResource<HCRYPTKEY, &detail::DestroyKey>;
+using UniqueCryptHash = UniqueResource<HCRYPTHASH, &detail::DestroyHash>;
 
 }  // namespace win

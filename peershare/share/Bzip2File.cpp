@@ -15,8 +15,20 @@ void SetInput(bz_stream& stream, const std::string& input) {
   stream.avail_in = static_cast<unsigned>(input.size());
 }
 
-// A bzip2 stream never expands its input by more than about 1 %.
-size_t CompressedCapacity(size_t size) { return size + size / 100 + 600; }
+// Runs one bzip2 step after the other, each into a fresh output buffer,
+// while the step answers `more` and the output stays within `limit`.
+template <typename Step>
+int Pump(bz_stream& stream, std::string& output, int more, size_t limit, Step step) {
+  char buffer[kBufferSize];
+  int status;
+  do {
+    stream.next_out = buffer;
+    stream.avail_out = sizeof buffer;
+    status = step();
+    output.append(buffer, sizeof buffer - stream.avail_out);
+  } while (status == more && output.size() <= limit);
+  return status;
+}
 
 }  // namespace
 
@@ -26,20 +38,8 @@ bool Compress(const std::string& text, std::string& compressed) {
   bz_stream stream{};
   if (BZ2_bzCompressInit(&stream, kBlockSize, 0, kWorkFactor) != BZ_OK) return false;
   SetInput(stream, text);
-  // One output buffer large enough for the whole stream: a single call
-  // finishes it, without the copies of a chunked loop.
-  compressed.resize(CompressedCapacity(text.size()));
-  size_t done = 0;
-  int status;
-  for (;;) {
-    stream.next_out = &compressed[done];
-    stream.avail_out = static_cast<unsigned>(compressed.size() - done);
-    status = BZ2_bzCompress(&stream, BZ_FINISH);
-    done = compressed.size() - stream.avail_out;
-    if (status != BZ_FINISH_OK) break;
-    compressed.resize(compressed.size() + kBufferSize);
-  }
-  compressed.resize(done);
+  int status = Pump(stream, compressed, BZ_FINISH_OK, compressed.max_size(),
+                    [&] { return BZ2_bzCompress(&stream, BZ_FINISH); });
   BZ2_bzCompressEnd(&stream);
   if (status != BZ_STREAM_END) compressed.clear();
   return status == BZ_STREAM_END;
@@ -51,16 +51,11 @@ bool Decompress(const std::string& compressed, std::string& text) {
   bz_stream stream{};
   if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
   SetInput(stream, compressed);
-  char buffer[kBufferSize];
-  int status;
-  do {
-    stream.next_out = buffer;
-    stream.avail_out = sizeof buffer;
-    status = BZ2_bzDecompress(&stream);
-    text.append(buffer, sizeof buffer - stream.avail_out);
+  int status = Pump(stream, text, BZ_OK, kMaxDecompressed, [&] {
+    int step = BZ2_bzDecompress(&stream);
     // Input used up before the end of the stream: the file is truncated.
-    if (status == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0) status = BZ_UNEXPECTED_EOF;
-  } while (status == BZ_OK && text.size() <= kMaxDecompressed);
+    return step == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0 ? BZ_UNEXPECTED_EOF : step;
+  });
   BZ2_bzDecompressEnd(&stream);
   bool complete = status == BZ_STREAM_END && text.size() <= kMaxDecompressed;
   if (!complete) text.clear();
