@@ -1,6 +1,6 @@
 // Prints, as a ratio against a baseline timed in the same run: publishing
-// the copy of a 50,000-file share document (clone, cut paths, text, bzip2,
-// temp0 and temp1 replaced) against one bare bzip2 compression of the same
+// the copy of a 50,000-file share document (paths cut, text, bzip2, temp0
+// and temp1 replaced) against one bare bzip2 compression of the same
 // text. Goal: at most 1.3.
 #include <windows.h>
 
@@ -65,17 +65,22 @@ int main() {
 
   ShareDocument document;
   document.Open(names, nullptr);
+  const std::string text = document.PeersText();
+  std::string compressed(text.size() + text.size() / 100 + 600, '\0');
   PublishedCopy::Sizes sizes;
   bool published = true;
-  double publish = BestTime(3, [&] { published &= PublishedCopy::Write(*document.CloneForPeers(), names, &sizes); });
-
-  const std::string text = PublishedCopy::TextOf(*document.CloneForPeers());
-  std::string compressed(text.size() + text.size() / 100 + 600, '\0');
-  double bare = BestTime(3, [&] {
-    unsigned length = static_cast<unsigned>(compressed.size());
-    BZ2_bzBuffToBuffCompress(&compressed[0], &length, const_cast<char*>(text.data()),
-                             static_cast<unsigned>(text.size()), Bzip2File::kBlockSize, 0, Bzip2File::kWorkFactor);
-  });
+  // The two take turns, so that both meet the same load of a shared machine.
+  double publish = 1e30, bare = 1e30;
+  for (int round = 0; round < 5; ++round) {
+    publish = std::min(publish, BestTime(1, [&] {
+      published &= PublishedCopy::Write(document.PeersText(), names, &sizes);
+    }));
+    bare = std::min(bare, BestTime(1, [&] {
+      unsigned length = static_cast<unsigned>(compressed.size());
+      BZ2_bzBuffToBuffCompress(&compressed[0], &length, const_cast<char*>(text.data()),
+                               static_cast<unsigned>(text.size()), Bzip2File::kBlockSize, 0, Bzip2File::kWorkFactor);
+    }));
+  }
   for (const std::string& file : {names.Document(), names.PublishedCopy(), names.HandOutCopy()})
     DeleteFileA(file.c_str());
   RemoveDirectoryA((data + "\\config").c_str());

@@ -143,7 +143,7 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, const std::string& execut
   document.Open(names, nullptr);
   document.SetCollectionPassword("芝麻开门");
   PublishedCopy::Sizes sizes;
-  ok = Check(PublishedCopy::Write(*document.CloneForPeers(), names, &sizes), "published copy temp0 and temp1 written") &&
+  ok = Check(PublishedCopy::Write(document.PeersText(), names, &sizes), "published copy temp0 and temp1 written") &&
        ok;
   Report("published copy: %u bytes of text, %u bytes after bzip2 (temp0share%u.xml)",
          static_cast<unsigned>(sizes.text), static_cast<unsigned>(sizes.compressed), user);

@@ -1,6 +1,5 @@
 #include "share/PublishedCopy.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "share/Bzip2File.h"
@@ -16,21 +15,10 @@ bool IsCompressedList(const std::string& bytes) { return bytes.compare(0, 3, "BZ
 
 }  // namespace
 
-std::string TextOf(const XmlDocument& document) {
-  std::string text;
-  document.Write(text);
-  // As the document writer does: after the declaration every '?', which
-  // stands for the '&' the reader met, is written as '&'.
-  size_t declarationEnd = text.find("?>");
-  if (declarationEnd != std::string::npos) std::replace(text.begin() + declarationEnd + 2, text.end(), '?', '&');
-  return text;
-}
-
-bool Write(const XmlDocument& peersCopy, const ShareFileNames& names, Sizes* sizes) {
-  const std::string text = TextOf(peersCopy);
+bool Write(const std::string& peersText, const ShareFileNames& names, Sizes* sizes) {
   std::string compressed;
-  if (!Bzip2File::Compress(text, compressed) || !FileBytes::Write(names.PublishedCopy(), compressed)) return false;
-  if (sizes != nullptr) *sizes = Sizes{text.size(), compressed.size()};
+  if (!Bzip2File::Compress(peersText, compressed) || !FileBytes::Write(names.PublishedCopy(), compressed)) return false;
+  if (sizes != nullptr) *sizes = Sizes{peersText.size(), compressed.size()};
   RefreshHandOut(names);
   return true;
 }

@@ -21,12 +21,9 @@ struct Sizes {
 // GetShareListFile's answers.
 enum HandOutAnswer : int32_t { kHandedOut = 0, kPeerIsCurrent = 1, kNothingToHandOut = 2 };
 
-// The text that saving the document writes.
-std::string TextOf(const XmlDocument& document);
-
-// Compresses the peers' clone (ShareDocument::CloneForPeers) into temp0 and
-// then refreshes temp1. False when temp0 could not be replaced.
-bool Write(const XmlDocument& peersCopy, const ShareFileNames& names, Sizes* sizes = nullptr);
+// Compresses the peers' text (ShareDocument::PeersText) into temp0 and then
+// refreshes temp1. False when temp0 could not be replaced.
+bool Write(const std::string& peersText, const ShareFileNames& names, Sizes* sizes = nullptr);
 
 // Copies temp0 over temp1. False, with temp1 untouched, when temp0 is missing
 // or is not a compressed list.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "share/CodePageText.h"
 #include "share/FileBytes.h"
@@ -195,12 +196,30 @@ void ShareDocument::MarkAllForRehash(bool rehash) {
   for (XmlElement* file : files) file->SetAttribute("reShare", rehash ? "1" : "0");
 }
 
-XmlDocumentPtr ShareDocument::CloneForPeers() const {
-  XmlDocumentPtr clone(static_cast<XmlDocument*>(document_.Clone(true)));
+std::string ShareDocument::TextOf(const XmlDocument& document) {
+  std::string text;
+  document.Write(text);
+  // As the document writer does: after the declaration every '?', which
+  // stands for the '&' the reader met, is written as '&'.
+  size_t declarationEnd = text.find("?>");
+  if (declarationEnd != std::string::npos) std::replace(text.begin() + declarationEnd + 2, text.end(), '?', '&');
+  return text;
+}
+
+// The paths are cut in place for the time of writing and put back: cheaper
+// than a clone of every element, with the same text.
+std::string ShareDocument::PeersText() {
   XmlElement::List paths;
-  clone->FindAll(paths, true, kFilePath);
-  for (XmlElement* path : paths) path->SetText(CodePageText::FileNameOf(path->Text()));
-  return clone;
+  document_.FindAll(paths, true, kFilePath);
+  std::vector<std::string> fullPaths;
+  fullPaths.reserve(paths.size());
+  for (XmlElement* path : paths) {
+    fullPaths.push_back(path->Text());
+    path->SetText(CodePageText::FileNameOf(fullPaths.back()));
+  }
+  std::string text = TextOf(document_);
+  for (size_t i = 0; i < paths.size(); ++i) paths[i]->SetText(std::move(fullPaths[i]));
+  return text;
 }
 
 bool ShareDocument::IsShown(const XmlElement& type) {

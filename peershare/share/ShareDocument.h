@@ -10,7 +10,7 @@
 #include "frame/XmlDocument.h"
 #include "share/ShareFileNames.h"
 
-// Releases a detached tree (a clone) through its own Release().
+// Releases a tree of its own (a received document) through its Release().
 struct XmlReleaser {
   void operator()(XmlElement* element) const { element->Release(); }
 };
@@ -68,9 +68,11 @@ class ShareDocument {
   bool SetCollectionPassword(const std::string& password);
   // reShare "1" on every file when `rehash`, else "0".
   void MarkAllForRehash(bool rehash);
-  // A deep clone whose filePath texts are cut to file name and extension:
-  // what peers may see.
-  XmlDocumentPtr CloneForPeers() const;
+  // The document's text with every filePath cut to file name and extension:
+  // what peers may see. The document is the same afterwards.
+  std::string PeersText();
+  // The text that saving a document writes.
+  static std::string TextOf(const XmlDocument& document);
 
   // A category and everything below it are shown unless a style on the way
   // is neither empty nor "0".

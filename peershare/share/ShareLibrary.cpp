@@ -199,14 +199,14 @@ void ShareLibrary::AddTopTenEntry(const TopTenEntry& entry, bool save) {
 // --- published copies ----------------------------------------------------
 
 bool ShareLibrary::PublishCopy(PublishedCopy::Sizes* sizes) {
-  XmlDocumentPtr clone;
+  std::string text;
   ShareFileNames names = Files();
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (document_.Root() == nullptr) return false;
-    clone = document_.CloneForPeers();
+    text = document_.PeersText();
   }
-  return PublishedCopy::Write(*clone, names, sizes);
+  return PublishedCopy::Write(text, names, sizes);
 }
 
 bool ShareLibrary::RefreshHandOut() const { return PublishedCopy::RefreshHandOut(Files()); }

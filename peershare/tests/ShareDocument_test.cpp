@@ -219,7 +219,7 @@ TEST_F(ShareDocumentTest, TimeStampIsWrittenOnceAndReadModulo2To32) {
   EXPECT_EQ(document_.GetTimeStamp(later), 70102030405LL % 4294967296LL);
 }
 
-TEST_F(ShareDocumentTest, ThePeersCloneCarriesFileNamesHiddenCategoriesAndThePassword) {
+TEST_F(ShareDocumentTest, ThePeersTextCarriesFileNamesHiddenCategoriesAndThePassword) {
   const std::string longName = std::string(255, 'n') + ".avi";  // 259 bytes
   std::string chineseName;
   while (chineseName.size() < 251) chineseName += "长";
@@ -240,16 +240,19 @@ TEST_F(ShareDocumentTest, ThePeersCloneCarriesFileNamesHiddenCategoriesAndThePas
                 "<Type name=\"珍藏\" style=\"0\" dir=\"8\">\r\n</Type>\r\n"
                 "</ShareFile>\r\n");
   Open();
-  ASSERT_TRUE(document_.SetCollectionPassword("密码&1"));
-  XmlDocumentPtr clone = document_.CloneForPeers();
+  ASSERT_TRUE(document_.SetCollectionPassword("密码1"));
+  const std::string before = ShareDocument::TextOf(document_.Document());
+  XmlDocument copy;
+  ASSERT_TRUE(copy.Parse(document_.PeersText()));
   XmlElement::List paths;
-  clone->FindAll(paths, true, "filePath");
+  copy.FindAll(paths, true, "filePath");
   std::vector<std::string> texts;
   for (XmlElement* path : paths) texts.push_back(path->Text());
   EXPECT_EQ(texts, (std::vector<std::string>{"第1集.rmvb", "song.mp3", "nofolder.txt", longName, chineseName,
                                              trailByteName, "secret.doc"}));
-  EXPECT_NE(clone->FindFirst(true, "Type", "style", "1"), nullptr);
-  EXPECT_EQ(AttributeOf(*clone->FindFirst(true, "Type", "name", "珍藏"), "passWord"), "密码&1");
+  EXPECT_NE(copy.FindFirst(true, "Type", "style", "1"), nullptr);
+  EXPECT_EQ(AttributeOf(*copy.FindFirst(true, "Type", "name", "珍藏"), "passWord"), "密码1");
+  EXPECT_EQ(ShareDocument::TextOf(document_.Document()), before);
   // The document itself keeps its folders.
   EXPECT_EQ(PathText(*FileWithPath("D:\\电影\\第1集.rmvb")), "D:\\电影\\第1集.rmvb");
 }
