@@ -1,0 +1,20 @@
+// The process tests' stand-in for a vendor's tool. Without arguments it runs
+// until it is ended, or for a minute at most, so a failed test leaves nothing
+// behind. With "kill-own-name" it asks CCommonFun::KillProcess to end a
+// program of its own file name and exits with 100 + the answer.
+#include <windows.h>
+
+#include <cwchar>
+
+#include "CCommonFun.h"
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2 || wcscmp(argv[1], L"kill-own-name") != 0) {
+    Sleep(60000);
+    return 0;
+  }
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  CCommonFun tools;
+  return 100 + tools.KillProcess(tools.GetFileTitleFromFileName(path, 1));
+}
