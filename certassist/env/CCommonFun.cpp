@@ -2,6 +2,7 @@
 #include "CCommonFun.h"
 
 #include "RegistryReads.h"
+#include "SystemFolders.h"
 #include "win/Handles.h"
 
 using namespace certassist;
@@ -17,14 +18,6 @@ int LastSeparator(const CString& path) {
 }
 
 bool IsDotEntry(const wchar_t* name) { return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0; }
-
-// "", "\", "X:" and "X:\": folders whose contents are never to be deleted.
-bool IsRootOrEmpty(const CString& dir) {
-  CString trimmed = dir;
-  while (trimmed.GetLength() > 0 && (trimmed[trimmed.GetLength() - 1] == L'\\' || trimmed[trimmed.GetLength() - 1] == L'/'))
-    trimmed = trimmed.Left(trimmed.GetLength() - 1);
-  return trimmed.IsEmpty() || (trimmed.GetLength() == 2 && trimmed[1] == L':');
-}
 
 // Calls visit(name, attributes) for every entry of dir but "." and "..".
 template <typename Visit>
@@ -87,7 +80,7 @@ int CCommonFun::IfTelNumber(CString text) {
 // A folder reached through a link (junction or symbolic link) loses the link
 // only: what it points at belongs elsewhere.
 int CCommonFun::DeleteDirectory(CString dir) {
-  if (IsRootOrEmpty(dir)) return 0;
+  if (IsDriveRootOrEmpty(dir)) return 0;
   ForEachEntry(dir, [&](const CString& name, DWORD attributes) {
     CString path = dir + L"\\" + name;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

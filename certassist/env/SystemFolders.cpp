@@ -20,6 +20,12 @@ bool PathExists(const CString& path) {
   return !path.IsEmpty() && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool IsDriveRootOrEmpty(const CString& path) {
+  int length = path.GetLength();
+  while (length > 0 && (path[length - 1] == L'\\' || path[length - 1] == L'/')) --length;
+  return length == 0 || (length == 2 && path[1] == L':');
+}
+
 CString ProgramFolder() {
   // Long paths are allowed for the program, so the buffer grows until it fits.
   CString path;

@@ -13,6 +13,9 @@ CString SystemDirectorySlash();
 CString DriveRoot();
 // A file-status query: true for an existing file or folder.
 bool PathExists(const CString& path);
+// True for "", "\", "X:" and "X:\" (with any number of trailing separators):
+// names whose contents are never to be deleted as a whole.
+bool IsDriveRootOrEmpty(const CString& path);
 // The folder of the running program, with a trailing "\".
 CString ProgramFolder();
 // GetTempPathW, with its trailing "\".
