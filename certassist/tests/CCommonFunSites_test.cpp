@@ -18,8 +18,16 @@ const wchar_t kDomains[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Inter
 class DomainSitesTest : public ::testing::Test {
  protected:
   DomainSitesTest() : host_(L"ca" + std::to_wstring(GetCurrentProcessId())) {}
+  // Removes the keys and the parents they left empty.
   ~DomainSitesTest() override {
-    for (const std::wstring& key : created_) RegDeleteTreeW(HKEY_CURRENT_USER, (kDomains + key).c_str());
+    for (std::wstring path : created_) {
+      RegDeleteTreeW(HKEY_CURRENT_USER, (kDomains + path).c_str());
+      RegDeleteKeyW(HKEY_CURRENT_USER, (kDomains + path).c_str());
+      for (size_t slash = path.rfind(L'\\'); slash != std::wstring::npos; slash = path.rfind(L'\\')) {
+        path.resize(slash);
+        if (RegDeleteKeyW(HKEY_CURRENT_USER, (kDomains + path).c_str()) != ERROR_SUCCESS) break;
+      }
+    }
   }
 
   // The DWORD value of a key below the Domains root; -1 when it cannot be read.
