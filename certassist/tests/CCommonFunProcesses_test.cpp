@@ -221,3 +221,19 @@ TEST_F(ProcessesTest, GetDebugPrivEnablesTheDebugPrivilege) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OpenUrlTest, OpensTheAddressInTheBrowserOfTheSystemDrive) {
+  CCommonFun tools;
+  CString browser = tools.GetSystemDriver().Left(3) + L"Program Files\\Internet Explorer\\iexplore.exe";
+  if (GetFileAttributesW(browser) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no browser in the program folder";
+  HINSTANCE result = tools.OpenUrlWithIEXPLORE(L"about:blank");
+  EXPECT_GT(reinterpret_cast<INT_PTR>(result), 32);
+  DWORD started = 0;
+  for (int attempt = 0; attempt < 200 && started == 0; ++attempt, Sleep(25)) started = tools.FindProcess(L"iexplore.exe");
+  EXPECT_NE(0u, started);
+  for (int attempt = 0; attempt < 10 && tools.FindProcess(L"iexplore.exe") != 0; ++attempt) tools.KillProcess(L"iexplore.exe");
+}
+
+}  // namespace
