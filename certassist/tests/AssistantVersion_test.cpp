@@ -7,6 +7,7 @@
 #include <string>
 
 #include "CCommonFun.h"
+#include "TempFolder.h"
 #include "win/Handles.h"
 
 namespace {
@@ -14,32 +15,17 @@ namespace {
 const wchar_t kUninstall[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const wchar_t kEntry[] = L"{E69A4C4B-D180-4D67-8418-9090B1CF134F}";
 
-std::wstring BesideProgram(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring program(path);
-  return program.substr(0, program.rfind(L'\\') + 1) + name;
+std::string BesideProgram(const char* name) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string program(path);
+  return program.substr(0, program.rfind('\\') + 1) + name;
 }
 
-std::wstring TempFile(const wchar_t* name) {
-  wchar_t folder[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + name;
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
-
-std::string ReadBytes(const std::wstring& path) {
-  std::string content;
-  win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  char buffer[4096];
-  DWORD got = 0;
-  while (file && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
-  return content;
+std::string TempFile(const char* name) {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  return std::string(folder) + name;
 }
 
 class AssistantVersionTest : public ::testing::Test {
@@ -47,8 +33,8 @@ class AssistantVersionTest : public ::testing::Test {
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
   void Clean() {
-    DeleteFileW(BesideProgram(L"ver.ini").c_str());
-    DeleteFileW(TempFile(L"temp43hgfhd.reg").c_str());
+    DeleteFileA(BesideProgram("ver.ini").c_str());
+    DeleteFileA(TempFile("temp43hgfhd.reg").c_str());
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(kUninstall) + kEntry).c_str());
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, (std::wstring(kUninstall) + kEntry).c_str());
   }
@@ -71,14 +57,14 @@ class AssistantVersionTest : public ::testing::Test {
 };
 
 TEST_F(AssistantVersionTest, TheIniVersionBecomesTheUninstallEntry) {
-  ASSERT_TRUE(WriteBytes(BesideProgram(L"ver.ini"), CodePage936(L"[version]\r\nCertButler=2.1.0 正式版\r\n")));
+  ASSERT_TRUE(WriteFileBytes(BesideProgram("ver.ini"), CodePage936(L"[version]\r\nCertButler=2.1.0 正式版\r\n")));
   EXPECT_EQ(CString(L"2.1.0 正式版"), tools_.GetAssistantVersion());
   EXPECT_EQ(CodePage936(L"Windows Registry Editor Version 5.00\r\n"
                         L"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                         L"{E69A4C4B-D180-4D67-8418-9090B1CF134F}]\r\n"
                         L"\"DisplayName\"=\"CA证书管家\"\r\n"
                         L"\"DisplayVersion\"=\"2.1.0 正式版\""),
-            ReadBytes(TempFile(L"temp43hgfhd.reg")));
+            ReadFileBytes(TempFile("temp43hgfhd.reg")));
   std::wstring value;
   ASSERT_TRUE(Entry(L"DisplayVersion", value));
   EXPECT_EQ(L"2.1.0 正式版", value);
@@ -96,16 +82,16 @@ TEST_F(AssistantVersionTest, TheIniVersionBecomesTheUninstallEntry) {
 TEST_F(AssistantVersionTest, AMissingOrEmptyIniGivesNothingAndRecordsNothing) {
   EXPECT_TRUE(tools_.GetAssistantVersion().IsEmpty());
   EXPECT_FALSE(EntryExists());
-  ASSERT_TRUE(WriteBytes(BesideProgram(L"ver.ini"), ""));
+  ASSERT_TRUE(WriteFileBytes(BesideProgram("ver.ini"), ""));
   EXPECT_TRUE(tools_.GetAssistantVersion().IsEmpty());
-  ASSERT_TRUE(WriteBytes(BesideProgram(L"ver.ini"), "[version]\r\nCertButler=\r\n"));
+  ASSERT_TRUE(WriteFileBytes(BesideProgram("ver.ini"), "[version]\r\nCertButler=\r\n"));
   EXPECT_TRUE(tools_.GetAssistantVersion().IsEmpty());
   EXPECT_FALSE(EntryExists());
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(TempFile(L"temp43hgfhd.reg").c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(TempFile("temp43hgfhd.reg").c_str()));
 }
 
 TEST_F(AssistantVersionTest, QuotesAndBackslashesReachTheEntryUnchanged) {
-  ASSERT_TRUE(WriteBytes(BesideProgram(L"ver.ini"), "[version]\r\nCertButler=2.0 \"beta\" \\x\\\r\n"));
+  ASSERT_TRUE(WriteFileBytes(BesideProgram("ver.ini"), "[version]\r\nCertButler=2.0 \"beta\" \\x\\\r\n"));
   CString version = tools_.GetAssistantVersion();
   std::wstring value;
   ASSERT_TRUE(Entry(L"DisplayVersion", value));
@@ -117,7 +103,7 @@ TEST_F(AssistantVersionTest, QuotesAndBackslashesReachTheEntryUnchanged) {
 // record something other than what was read.
 TEST_F(AssistantVersionTest, IniFilesInOtherEncodings) {
   std::wstring utf16 = L"\xFEFF[version]\r\nCertButler=2.2.0 测试\r\n";
-  ASSERT_TRUE(WriteBytes(BesideProgram(L"ver.ini"),
+  ASSERT_TRUE(WriteFileBytes(BesideProgram("ver.ini"),
                          std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * sizeof(wchar_t))));
   EXPECT_EQ(CString(L"2.2.0 测试"), tools_.GetAssistantVersion());
   std::wstring value;
@@ -125,7 +111,7 @@ TEST_F(AssistantVersionTest, IniFilesInOtherEncodings) {
   EXPECT_EQ(L"2.2.0 测试", value);
   Clean();
 
-  ASSERT_TRUE(WriteBytes(BesideProgram(L"ver.ini"), "[version]\r\nCertButler=2.3\x80\xFF\xFE\x81\r\n"));
+  ASSERT_TRUE(WriteFileBytes(BesideProgram("ver.ini"), "[version]\r\nCertButler=2.3\x80\xFF\xFE\x81\r\n"));
   CString read = tools_.GetAssistantVersion();
   EXPECT_EQ(CString(L"2.3"), read.Left(3));
   if (Entry(L"DisplayVersion", value)) {

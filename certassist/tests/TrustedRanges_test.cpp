@@ -9,25 +9,17 @@
 #include <vector>
 
 #include "CCommonFun.h"
+#include "TempFolder.h"
 #include "win/Handles.h"
 
 namespace {
 
 const wchar_t kRanges[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Ranges";
 
-std::wstring RangeFile() {
-  wchar_t folder[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + L"temp443fsdf3.reg";
-}
-
-std::string ReadBytes(const std::wstring& path) {
-  std::string content;
-  win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  char buffer[4096];
-  DWORD got = 0;
-  while (file && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
-  return content;
+std::string RangeFile() {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  return std::string(folder) + "temp443fsdf3.reg";
 }
 
 class TrustedRangesTest : public ::testing::Test {
@@ -35,14 +27,14 @@ class TrustedRangesTest : public ::testing::Test {
   void SetUp() override {
     for (const wchar_t* name : {L"Range0", L"Range1", L"Range2", L"Range3"})
       ASSERT_FALSE(RangeExists(name)) << "the test prefix holds a range already";
-    DeleteFileW(RangeFile().c_str());
+    DeleteFileA(RangeFile().c_str());
   }
   // SetUp found none of the first ranges: whatever is there now is the test's.
   void TearDown() override {
     for (const wchar_t* name : {L"Range0", L"Range1", L"Range2", L"Range3", L"Range4"})
       RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kRanges) + L"\\" + name).c_str()),
           RegDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(kRanges) + L"\\" + name).c_str());
-    DeleteFileW(RangeFile().c_str());
+    DeleteFileA(RangeFile().c_str());
   }
 
   bool RangeExists(const std::wstring& name) {
@@ -92,7 +84,7 @@ TEST_F(TrustedRangesTest, AnHttpAddressGetsTheFirstFreeRangeCountedFromOne) {
                         L"Settings\\ZoneMap\\Ranges\\Range2]\r\n"
                         L"\"http\"=dword:00000002\r\n"
                         L"\":Range\"=\"198.51.100.7\""),
-            ReadBytes(RangeFile()));
+            ReadFileBytes(RangeFile()));
   EXPECT_EQ(L"198.51.100.7", RangeHost(L"Range2"));
   EXPECT_EQ(2, RangeZone(L"Range2", L"http"));
   EXPECT_FALSE(RangeExists(L"Range0"));
@@ -100,9 +92,9 @@ TEST_F(TrustedRangesTest, AnHttpAddressGetsTheFirstFreeRangeCountedFromOne) {
   EXPECT_EQ(0, Check(L"https://198.51.100.7"));
 
   // Once imported, the address is found and nothing is written again.
-  ASSERT_TRUE(DeleteFileW(RangeFile().c_str()));
+  ASSERT_TRUE(DeleteFileA(RangeFile().c_str()));
   EXPECT_EQ(1, Set(L"http://198.51.100.7", status));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(RangeFile().c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(RangeFile().c_str()));
   EXPECT_FALSE(RangeExists(L"Range3"));
 }
 
@@ -150,7 +142,7 @@ TEST_F(TrustedRangesTest, HostsTheFileCannotCarryAreRefused) {
     EXPECT_EQ(5, status);
     EXPECT_EQ(0, Check(url));
   }
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(RangeFile().c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(RangeFile().c_str()));
   EXPECT_FALSE(RangeExists(L"Range0"));
   EXPECT_FALSE(RangeExists(L"Range1"));
 }
