@@ -2,14 +2,17 @@
 // until it is ended, or for a minute at most, so a failed test leaves nothing
 // behind. With "kill-own-name" it asks CCommonFun::KillProcess to end a
 // program of its own file name and exits with 100 + the answer.
+//
+// A windows program: a console program would get a console host of its own
+// under Wine, which can outlive it holding the test's output open.
 #include <windows.h>
 
 #include <cwchar>
 
 #include "CCommonFun.h"
 
-int wmain(int argc, wchar_t** argv) {
-  if (argc < 2 || wcscmp(argv[1], L"kill-own-name") != 0) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t* commandLine, int) {
+  if (wcsstr(commandLine, L"kill-own-name") == nullptr) {
     Sleep(60000);
     return 0;
   }

@@ -28,7 +28,7 @@ class TestProcess {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     std::wstring commandLine = L"\"" + path_ + L"\" " + arguments;
-    if (!CreateProcessW(path_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+    if (!CreateProcessW(path_.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &started))
       return;
     process_.Reset(started.hProcess);
