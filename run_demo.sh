@@ -30,6 +30,9 @@ win64="$root/build/win64"
     echo "== Toolbar host double with the Share button (barshare.dll)"
     "$1/wine-run.sh" "$2/bin/toolbarhost.exe"
     echo
+    echo "== Owner and COM layer shared by the components (common/win)"
+    "$1/wine-run.sh" "$1/common/win/tests/win_common_tests.exe" --gtest_brief=1 | tr -d "\r" | tail -n 2
+    echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$win64" "$out"
