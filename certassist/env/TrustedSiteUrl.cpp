@@ -16,7 +16,7 @@ bool StartsWith(const CString& text, const CString& start) {
 
 }  // namespace
 
-TrustedSiteUrl::TrustedSiteUrl(const CString& url) : url_(url) {
+TrustedSiteUrl::TrustedSiteUrl(const CString& url) : m_url(url) {
   AddDomainRule(L"com.cn", L"com.cn");
   AddDomainRule(L"com", nullptr);
   AddDomainRule(L"net.cn", L"net.cn");
@@ -24,11 +24,11 @@ TrustedSiteUrl::TrustedSiteUrl(const CString& url) : url_(url) {
   AddDomainRule(L"gov.cn", L"gov.cn");
   AddDomainRule(L"gov", nullptr);
   for (const SchemePrefix& scheme : kSchemes) {
-    if (!StartsWith(url_, scheme.prefix)) continue;
-    CString host = url_.Mid(CString(scheme.prefix).GetLength());
+    if (!StartsWith(m_url, scheme.prefix)) continue;
+    CString host = m_url.Mid(CString(scheme.prefix).GetLength());
     if (IsStorableHost(host)) {
-      rangeScheme_ = scheme.scheme;
-      rangeHost_ = host;
+      m_rangeScheme = scheme.scheme;
+      m_rangeHost = host;
     }
     break;
   }
@@ -46,12 +46,12 @@ bool TrustedSiteUrl::IsStorableHost(const CString& host) {
 // The scheme must open the address: a scheme found further in is no scheme
 // the fixed cuts could count on.
 void TrustedSiteUrl::AddDomainRule(const wchar_t* contains, const wchar_t* parentDomain) {
-  if (url_.Find(contains) < 0) return;
+  if (m_url.Find(contains) < 0) return;
   for (const SchemePrefix& scheme : kSchemes) {
-    if (!StartsWith(url_, scheme.prefix)) continue;
+    if (!StartsWith(m_url, scheme.prefix)) continue;
     CString keyName;
     if (CutHost(CString(scheme.prefix).GetLength(), parentDomain, keyName))
-      domainKeys_.push_back({keyName, scheme.scheme});
+      m_domainKeys.push_back({keyName, scheme.scheme});
     return;
   }
 }
@@ -63,13 +63,13 @@ bool TrustedSiteUrl::CutHost(int prefixLength, const wchar_t* parentDomain, CStr
   CString host;
   const int kParentLength = 7;  // ".com.cn", ".net.cn", ".gov.cn"
   if (parentDomain != nullptr) {
-    host = url_.Mid(prefixLength, url_.GetLength() - prefixLength - kParentLength);
+    host = m_url.Mid(prefixLength, m_url.GetLength() - prefixLength - kParentLength);
     keyName = CString(parentDomain) + L"\\" + host;
-  } else if (StartsWith(url_.Mid(prefixLength), L"www.")) {
-    host = url_.Mid(prefixLength + 4);
+  } else if (StartsWith(m_url.Mid(prefixLength), L"www.")) {
+    host = m_url.Mid(prefixLength + 4);
     keyName = host + L"\\www";
   } else {
-    host = url_.Mid(prefixLength);
+    host = m_url.Mid(prefixLength);
     keyName = host;
   }
   return IsStorableHost(host);

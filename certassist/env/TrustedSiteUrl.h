@@ -21,11 +21,11 @@ class TrustedSiteUrl {
   explicit TrustedSiteUrl(const CString& url);
 
   // The domain rules that apply, in the order they are tried.
-  const std::vector<DomainKey>& DomainKeys() const { return domainKeys_; }
+  const std::vector<DomainKey>& DomainKeys() const { return m_domainKeys; }
   // The range rule: false when the address has no scheme or no usable host.
-  bool HasRange() const { return rangeScheme_ != nullptr; }
-  const wchar_t* RangeScheme() const { return rangeScheme_; }
-  const CString& RangeHost() const { return rangeHost_; }
+  bool HasRange() const { return m_rangeScheme != nullptr; }
+  const wchar_t* RangeScheme() const { return m_rangeScheme; }
+  const CString& RangeHost() const { return m_rangeHost; }
 
   // A host that can become a key name or a quoted .reg string unchanged: not
   // empty, without "\", '"' or control characters.
@@ -35,10 +35,10 @@ class TrustedSiteUrl {
   void AddDomainRule(const wchar_t* contains, const wchar_t* parentDomain);
   bool CutHost(int prefixLength, const wchar_t* parentDomain, CString& keyName) const;
 
-  CString url_;
-  std::vector<DomainKey> domainKeys_;
-  const wchar_t* rangeScheme_ = nullptr;
-  CString rangeHost_;
+  CString m_url;
+  std::vector<DomainKey> m_domainKeys;
+  const wchar_t* m_rangeScheme = nullptr;
+  CString m_rangeHost;
 };
 
 }  // namespace certassist
