@@ -12,7 +12,7 @@
 
 #include "BrowserDoubleRegistration.h"
 #include "Report.h"
-#include "ShareDemo.h"
+#include "ShareButtonDemo.h"
 #include "ToolbarHostDouble.h"
 #include "ToolbarLoader.h"
 #include "win/Handles.h"
@@ -62,7 +62,7 @@ int wmain(int argc, wchar_t** argv) {
     toolbar.PumpMessages(3500);
     for (const std::wstring& line : toolbar.Timers()) Report::Line(L"  timer %ls", line.c_str());
     const bool shared = SUCCEEDED(loaded) && toolbar.ButtonCount() == 1 &&
-                        SUCCEEDED(browserDouble.Result()) && ShareDemo(toolbar, pictures).Run();
+                        SUCCEEDED(browserDouble.Result()) && ShareButtonDemo(toolbar, pictures).Run();
     toolbar.RemoveButtons();
     Report::Line(L"DllCanUnloadNow after removal: 0x%08lx", Code(loader.CanUnloadNow()));
     status = SUCCEEDED(loaded) && shared && toolbar.ButtonCount() == 0 ? 0 : 1;

@@ -12,9 +12,9 @@ class ToolbarHostDouble;
 // the notice for a page that cannot be shared, and the web slice window's
 // script methods with a signed and a forged cookie. Writes report lines and
 // pictures (into pictureFolder, when it is not empty).
-class ShareDemo {
+class ShareButtonDemo {
  public:
-  ShareDemo(ToolbarHostDouble& toolbar, const std::wstring& pictureFolder);
+  ShareButtonDemo(ToolbarHostDouble& toolbar, const std::wstring& pictureFolder);
 
   // True when every step gave what it should.
   bool Run();

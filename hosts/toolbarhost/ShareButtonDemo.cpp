@@ -1,4 +1,4 @@
-#include "ShareDemo.h"
+#include "ShareButtonDemo.h"
 
 #include <exdispid.h>
 #include <wininet.h>
@@ -57,15 +57,15 @@ class ReportingSliceWindow : public WebSliceWindow {
 
 }  // namespace
 
-ShareDemo::ShareDemo(ToolbarHostDouble& toolbar, const std::wstring& pictureFolder)
+ShareButtonDemo::ShareButtonDemo(ToolbarHostDouble& toolbar, const std::wstring& pictureFolder)
     : toolbar_(toolbar), pictureFolder_(pictureFolder) {}
 
-bool ShareDemo::Check(bool ok, const wchar_t* what) {
+bool ShareButtonDemo::Check(bool ok, const wchar_t* what) {
   Report::Line(L"  %-60ls %ls", what, ok ? L"ok" : L"FAILED");
   return ok;
 }
 
-bool ShareDemo::Picture(HWND window, const wchar_t* file) {
+bool ShareButtonDemo::Picture(HWND window, const wchar_t* file) {
   if (pictureFolder_.empty()) return true;
   toolbar_.PumpMessages(600);
   WindowPicture pictures;
@@ -74,7 +74,7 @@ bool ShareDemo::Picture(HWND window, const wchar_t* file) {
   return saved;
 }
 
-bool ShareDemo::Run() {
+bool ShareButtonDemo::Run() {
   bool ok = PressWithNobodySignedIn();
   ok = ShareAPage() && ok;
   ok = NoticeForAPageThatCannotBeShared() && ok;
@@ -82,7 +82,7 @@ bool ShareDemo::Run() {
   return ok;
 }
 
-bool ShareDemo::PressWithNobodySignedIn() {
+bool ShareButtonDemo::PressWithNobodySignedIn() {
   Report::Line(L"-- Share pressed with nobody signed in");
   toolbar_.Accounts().SignIn(0, L"");
   const size_t before = toolbar_.Commands().size();
@@ -93,7 +93,7 @@ bool ShareDemo::PressWithNobodySignedIn() {
   return Check(told && FindThreadWindow(WebSliceWindow::kClassName) == nullptr, L"only command 0xC301, no window");
 }
 
-bool ShareDemo::ShareAPage() {
+bool ShareButtonDemo::ShareAPage() {
   Report::Line(L"-- Share pressed for \"%ls\" with account 12345 signed in", kPage);
   toolbar_.Accounts().SignIn(12345, L"demo-skey-7f3a");
   win::ComPtr<IBrowserDouble> page;
@@ -132,7 +132,7 @@ bool ShareDemo::ShareAPage() {
   return Check(!IsWindow(window), L"the page's WindowClosing closes the share window") && ok;
 }
 
-bool ShareDemo::NoticeForAPageThatCannotBeShared() {
+bool ShareButtonDemo::NoticeForAPageThatCannotBeShared() {
   Report::Line(L"-- Share pressed for \"about:blank\"");
   win::ComPtr<IBrowserDouble> page;
   toolbar_.Browser()->QueryInterface(IID_IBrowserDouble, page.PutVoid());
@@ -149,7 +149,7 @@ bool ShareDemo::NoticeForAPageThatCannotBeShared() {
          FindThreadWindow(WebSliceWindow::kClassName) == nullptr;
 }
 
-bool ShareDemo::ScriptMethods() {
+bool ShareButtonDemo::ScriptMethods() {
   Report::Line(L"-- Web slice window script methods (the window class linked into this host)");
   ReportingSliceWindow window;
   // The class is registered for this program: barshare.dll's own copy of it
