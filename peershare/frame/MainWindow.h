@@ -11,6 +11,7 @@
 #include "frame/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
+#include "share/ShareLibrary.h"
 #include "transfer/DownloadList.h"
 #include "transfer/TransferWindow.h"
 #include "win/Handles.h"
@@ -52,6 +53,7 @@ class MainWindow : public Dialog, public PluginInterface {
   // The browser child 59748; null where no browser control could be hosted.
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
+  ShareLibrary& Library() { return shareLibrary_; }
   // The "mailto:" link of the recommendation mail, naming the user.
   std::string RecommendationMail() const;
 
@@ -138,5 +140,6 @@ class MainWindow : public Dialog, public PluginInterface {
   HtmlView noticeView_;
   bool oleInitialized_ = false;
   win::UniqueBrush background_;
+  ShareLibrary shareLibrary_;
   std::unique_ptr<DownloadList> downloads_;
 };

@@ -16,7 +16,7 @@
 
 // --- lifecycle ------------------------------------------------------------
 
-int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
+int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   ModuleStateGuard guard;
   config_.Read();
   if (state_ == State::Suspended && Handle() != nullptr) {
@@ -24,8 +24,6 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
     return 1;
   }
   startTime_ = GetTickCount();
-  // The hash plug-in and the share library are started here by the
-  // components that own them.
   user_ = user;
   coins_ = coins;
   CreateTransferObjects();
@@ -34,6 +32,7 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
   downloads_->SetCoins(coins);
   homePanel_.SetDownloadList(downloads_.get());
   if (!CreateFrom(IDD_MAIN)) return 0;
+  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer());
   state_ = State::Running;
   unfiltered_ = ReadUnfilteredMode();
   return 1;
@@ -44,6 +43,7 @@ void MainWindow::Stop() {
   if (state_ == State::NotStarted && Handle() == nullptr) return;
   state_ = State::Stopping;
   if (downloads_ != nullptr) downloads_->Stop();
+  shareLibrary_.Stop();
   if (Handle() != nullptr) Destroy();
   homePanel_.SetDownloadList(nullptr);
   downloads_.reset();
@@ -56,6 +56,14 @@ void MainWindow::Stop() {
 void MainWindow::CreateTransferObjects() {
   if (downloads_ != nullptr) return;
   downloads_ = std::make_unique<DownloadList>(host_, config_.ExecutableFolder());
+  // A plain lookup: a download asking for an unknown hash is no withdrawal.
+  downloads_->findSharedFile = [this](const std::string& hash, std::string& path) {
+    SharedFileInfo found;
+    std::lock_guard<std::recursive_mutex> hold(shareLibrary_.Lock());
+    if (!shareLibrary_.Document().Lookup(hash, found)) return false;
+    path = found.path;
+    return true;
+  };
   downloads_->onStatus = [this](int32_t coins, int32_t tasks, int32_t sources) {
     status_.Update(coins, StatusLine::kKeep, tasks, StatusLine::kKeep, sources, StatusLine::kKeep);
   };
@@ -65,12 +73,14 @@ void MainWindow::Suspend() {
   ModuleStateGuard guard;
   if (!Started() || state_ != State::Running) return;
   state_ = State::Suspended;
+  shareLibrary_.Suspend();
   friendPanel_.Clear();
 }
 
 void MainWindow::Resume(int32_t, int32_t, int32_t) {
   ModuleStateGuard guard;
   if (!Started()) return;
+  shareLibrary_.Resume();
   friendPanel_.Rebuild(host_, user_);
   state_ = State::Running;
 }
@@ -174,8 +184,9 @@ void MainWindow::Slot9(int32_t, int32_t, int32_t, int32_t) { ModuleStateGuard gu
 void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
 
 // --- operations of the share library and the transfer lists ---------------
-// These belong to components that are not part of the frame; until they are
-// created here, each answers its failure value and does nothing.
+// These belong to components that are not part of the frame: the share
+// library's are handed to it; until the transfer lists are created here,
+// theirs answer their failure value and do nothing.
 
 int32_t MainWindow::UploadPeerSetHas(uint32_t) {
   ModuleStateGuard guard;
@@ -214,10 +225,9 @@ int32_t MainWindow::AddHostDownload(const char* name, int32_t a, const char* has
   return result;
 }
 
-// 2: there is no list to hand out.
-int32_t MainWindow::GetShareListFile(uint32_t, char*, char*) {
+int32_t MainWindow::GetShareListFile(uint32_t peer, char* digest, char* path) {
   ModuleStateGuard guard;
-  return 2;
+  return shareLibrary_.GetShareListFile(peer, digest, path);
 }
 
 void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
@@ -229,9 +239,12 @@ int32_t MainWindow::AddDownload(const char* name, const char* hash, uint32_t siz
   return AddClientDownload(name, kOtherCategory, hash, size, comment);
 }
 
-void MainWindow::AddTopTenEntry(int32_t, int32_t, const char*, const char*, uint32_t, int32_t, const char*,
-                                int32_t) {
+void MainWindow::AddTopTenEntry(int32_t position, int32_t value, const char* hash, const char* fileName,
+                                uint32_t size, int32_t fileType, const char* text, int32_t save) {
   ModuleStateGuard guard;
+  auto textOf = [](const char* argument) { return std::string(argument != nullptr ? argument : ""); };
+  shareLibrary_.AddTopTenEntry({position, value, textOf(hash), textOf(fileName), size, fileType, textOf(text)},
+                               save != 0);
 }
 
 void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, int32_t, const char*, uint32_t,
@@ -239,9 +252,9 @@ void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, i
   ModuleStateGuard guard;
 }
 
-int32_t MainWindow::LookupSharedFile(const char*, char*, int32_t*, int32_t*) {
+int32_t MainWindow::LookupSharedFile(const char* hash, char* path, int32_t* hidden, int32_t* category) {
   ModuleStateGuard guard;
-  return 0;
+  return shareLibrary_.LookupSharedFile(hash, path, hidden, category);
 }
 
 int32_t MainWindow::SetDownloadFolder(const char* path, int32_t value) {
@@ -259,9 +272,10 @@ const char* MainWindow::GetDownloadFolder(int32_t* value) {
   return downloads_->DownloadFolder().c_str();
 }
 
-int32_t MainWindow::OpenShareLibrary(uint32_t, char*, int32_t*) {
+int32_t MainWindow::OpenShareLibrary(uint32_t user, char* id, int32_t* count) {
   ModuleStateGuard guard;
-  return 0;
+  user_ = user;
+  return shareLibrary_.OpenShareLibrary(user, id, count);
 }
 
 int32_t MainWindow::GetBusy(uint32_t* flags) {
