@@ -175,6 +175,12 @@ int DrivePlugin(const Options& options) {
   if (face == nullptr) return 1;
 
   ok = Check(face->Start(kUser, 120, 0) == 1, "Start(10001, 120 coins, 0)") && ok;
+  // The downloads come first: the pending one must still wait in the queue
+  // when the other two start.
+  WindowPicture pictures;
+  HWND main = FindPluginMainWindow();
+  std::printf("-- downloads through the client host's transfer doubles\n");
+  ok = TransferDemo::Drive(*face, main, pictures, options.work, DataFolder(options), kUser) && ok;
   std::printf("-- share library\n");
   ok = ShareDemo::Drive(*face, host, ExecutableFolder(options), DataFolder(options), kUser,
                         !options.operatorServer.empty()) && ok;
@@ -186,13 +192,11 @@ int DrivePlugin(const Options& options) {
   face->Resume(0, 0, 0);
   face->AddPeer(20003, 1, "王五");
   face->ShowPanel(1);
-  HWND main = FindPluginMainWindow();
   ok = Check(main != nullptr && IsWindowVisible(main), "main window shown") && ok;
 
   std::printf("  notice page view (child 59748): %s\n",
               GetDlgItem(main, 59748) != nullptr ? "hosted" : "no browser control here");
 
-  WindowPicture pictures;
   ok = Check(Picture(pictures, main, options, "main-window.png"), "picture main-window.png") && ok;
   face->ShowPeer(20001);
   ok = Check(Picture(pictures, main, options, "friend-panel.png"), "picture friend-panel.png") && ok;
@@ -212,8 +216,6 @@ int DrivePlugin(const Options& options) {
   memberPrompt.Destroy();
   host.member = wasMember;
 
-  std::printf("-- downloads through the client host's transfer doubles\n");
-  ok = TransferDemo::Drive(*face, main, pictures, options.work, DataFolder(options), kUser) && ok;
 
   face->Stop();
   ok = Check(!IsWindow(main), "Stop() destroyed the main window") && ok;

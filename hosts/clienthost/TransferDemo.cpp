@@ -81,20 +81,23 @@ void ReportRows(HWND view, const char* when) {
            CellText(view, row, 4).c_str(), CellText(view, row, 5).c_str(), CellText(view, row, 7).c_str());
 }
 
-// The coins prompt is modal; the user reads it and presses OK.
-HWND shownPrompt = nullptr;
-BOOL CALLBACK MatchPrompt(HWND window, LPARAM) {
+// The list's prompts are modal: the user reads each one and presses OK. A
+// timer that their message loops dispatch does it here and counts them.
+int promptsClosed = 0;
+std::string lastPromptTitle;
+BOOL CALLBACK ClosePrompt(HWND window, LPARAM) {
   char title[64] = "";
   GetWindowTextA(window, title, sizeof title);
-  if (std::string(title) != "拓瓦提示" || !IsWindowVisible(window)) return TRUE;
-  shownPrompt = window;
+  std::string text = title;
+  if ((text != "拓瓦提示" && text != "拓瓦") || !IsWindowVisible(window) || GetDlgItem(window, IDOK) == nullptr)
+    return TRUE;
+  ++promptsClosed;
+  lastPromptTitle = text;
+  PostMessageA(window, WM_COMMAND, IDOK, 0);
   return FALSE;
 }
-void CALLBACK CloseCoinsPrompt(HWND, UINT, UINT_PTR timer, DWORD) {
-  EnumThreadWindows(GetCurrentThreadId(), &MatchPrompt, 0);
-  if (shownPrompt == nullptr) return;
-  KillTimer(nullptr, timer);
-  SendMessageA(GetDlgItem(shownPrompt, IDOK), BM_CLICK, 0, 0);
+void CALLBACK CloseShownPrompts(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), &ClosePrompt, 0);
 }
 
 // What the control tells its parent when the user clicks a cell.
@@ -194,6 +197,9 @@ void DoubleClickRow(HWND view, int row) {
   SendMessageA(view, WM_LBUTTONUP, 0, at);
 }
 
+bool DriveDownloads(PluginInterface& plugin, HWND main, WindowPicture& pictures, const std::string& work,
+                    const std::string& dataFolder, unsigned user);
+
 }  // namespace
 
 std::string DocumentPath(const std::string& dataFolder, unsigned user) {
@@ -235,6 +241,17 @@ void PrepareHost(LoggingHost& host, const std::string& work) {
 bool Drive(PluginInterface& plugin, HWND main, WindowPicture& pictures, const std::string& work,
            const std::string& dataFolder, unsigned user) {
   bool ok = true;
+  UINT_PTR prompts = SetTimer(nullptr, 0, 300, &CloseShownPrompts);
+  ok = DriveDownloads(plugin, main, pictures, work, dataFolder, user) && ok;
+  KillTimer(nullptr, prompts);
+  return ok;
+}
+
+namespace {
+
+bool DriveDownloads(PluginInterface& plugin, HWND main, WindowPicture& pictures, const std::string& work,
+                    const std::string& dataFolder, unsigned user) {
+  bool ok = true;
   plugin.ShowPanel(1);
   HWND view = DownloadListView(main);
   ok = ReportCheck(view != nullptr, "transfer window shown with the download list") && ok;
@@ -251,12 +268,11 @@ bool Drive(PluginInterface& plugin, HWND main, WindowPicture& pictures, const st
   ok = ReportCheck(CellText(view, RowOf(view, "上次未完成.rmvb"), 3) == "本地排队",
                    "two run: the pending one waits in the local queue") && ok;
 
-  shownPrompt = nullptr;
-  UINT_PTR timer = SetTimer(nullptr, 0, 300, &CloseCoinsPrompt);
+  int before = promptsClosed;
   int32_t refused = Add(plugin, kTooDear);
-  KillTimer(nullptr, timer);
   Report("AddHostDownload(%s, %u bytes) with 120 coins = %d", kTooDear.name, kTooDear.size, refused);
-  ok = ReportCheck(refused == 2 && shownPrompt != nullptr, "refused for coins; the coins prompt was shown") && ok;
+  ok = ReportCheck(refused == 2 && promptsClosed == before + 1 && lastPromptTitle == "拓瓦提示",
+                   "refused for coins; the coins prompt was shown") && ok;
   ok = ReportCheck(RowOf(view, kTooDear.name) < 0, "the refused file has no row") && ok;
 
   // The first refreshes come after three skipped ticks; the sources are shown
@@ -288,7 +304,10 @@ bool Drive(PluginInterface& plugin, HWND main, WindowPicture& pictures, const st
   // Its first status text shows at the refresh after.
   PumpUntil([] { return false; }, 2200);
   ReportRows(view, "at the end");
+  ok = ReportCheck(promptsClosed == 1, "no other prompt came up") && ok;
   return ok;
 }
+
+}  // namespace
 
 }  // namespace TransferDemo

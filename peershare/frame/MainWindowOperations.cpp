@@ -27,8 +27,11 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   user_ = user;
   coins_ = coins;
   CreateTransferObjects();
-  downloads_->SetDocumentPath(TransferDocument::PathFor(config_.DataFolder(), user));
-  downloads_->SetUser(user);
+  // The document is the signed-in user's from the list's first window on.
+  if (!downloads_->Loaded()) {
+    downloads_->SetDocumentPath(TransferDocument::PathFor(config_.DataFolder(), user));
+    downloads_->SetUser(user);
+  }
   downloads_->SetCoins(coins);
   homePanel_.SetDownloadList(downloads_.get());
   if (!CreateFrom(IDD_MAIN)) return 0;
@@ -185,8 +188,9 @@ void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
 
 // --- operations of the share library and the transfer lists ---------------
 // These belong to components that are not part of the frame: the share
-// library's are handed to it; until the transfer lists are created here,
-// theirs answer their failure value and do nothing.
+// library's and the download list's are handed to them; until the upload
+// side is created here, its operations answer their failure value and do
+// nothing.
 
 int32_t MainWindow::UploadPeerSetHas(uint32_t) {
   ModuleStateGuard guard;

@@ -122,6 +122,25 @@ TEST_F(DownloadListTest, SourcesTheClientReportsAppearBelowAnExpandedTask) {
   EXPECT_EQ(list_->SourceCount(), 1);
 }
 
+TEST_F(DownloadListTest, AWindowMadeAgainShowsTheSameTasksWithoutReadingTheDocumentAgain) {
+  WriteDocument("<DownloadItem fileName=\"r.avi\" MD5=\"" + HashOf(9) +
+                "\" fileSize=\"1000\" localFileName=\"d:\\r.avi\"></DownloadItem>\r\n");
+  Open();
+  ASSERT_EQ(Add(1, "a.avi", kMiB), DownloadList::kAdded);
+  DestroyWindow(list_->Handle());
+  EXPECT_EQ(list_->Handle(), nullptr);
+  EXPECT_EQ(Add(2, "b.avi", kMiB), DownloadList::kRefused) << "no window, no requests";
+  RECT area = {0, 0, 600, 300};
+  ASSERT_TRUE(list_->Create(parent_, 100, area));
+  EXPECT_EQ(list_->TaskCount(), 2u);
+  EXPECT_EQ(list_->Control().ItemCount(), 2);
+  EXPECT_EQ(host_.CallsOf("GetDownloadPercent").size(), 1u);
+  // The client's messages reach the new window.
+  Transfer(1)->End();
+  ASSERT_TRUE(PumpUntil([&] { return Task(1) == nullptr; }));
+  EXPECT_EQ(Add(2, "b.avi", kMiB), DownloadList::kAdded);
+}
+
 TEST_F(DownloadListTest, MessagesForTasksThatAreGoneAreIgnored) {
   Open();
   ASSERT_EQ(Add(1, "a.avi", kMiB), DownloadList::kAdded);

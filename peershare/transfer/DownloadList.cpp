@@ -69,10 +69,16 @@ bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   shared_.mailbox.SetWindow(window);
   player_.SetWindow(window);
   windowPrompts_->SetOwner(window);
-  LoadPlayImage();
-  LoadDocument();
+  if (!playImage_) LoadPlayImage();
+  // A list whose window went with an earlier main window keeps its tasks.
+  bool restore = !loaded_;
+  if (restore) LoadDocument();
   CreateColumns();
-  RestoreDownloads();
+  if (restore) {
+    RestoreDownloads();
+  } else {
+    RebuildRows(TaskOrder());
+  }
   SetTimer(window, kRefreshTimer, kRefreshInterval, nullptr);
   return true;
 }

@@ -93,12 +93,15 @@ class DownloadList {
   void SetUser(uint32_t user) { player_.SetUser(user); }
   void SetCoins(int32_t coins) { coins_.SetBalance(coins); }
 
-  // Creates the list window in `parent`, loads the document and restores
-  // its downloads as queued rows, and starts the refresh timer.
+  // Creates the list window in `parent` and starts the refresh timer; the
+  // first time, loads the document and restores its downloads as queued
+  // rows. A window made again after its parent went shows the same tasks.
   bool Create(HWND parent, int id, const RECT& area);
   HWND Handle() const { return window_.Get(); }
   ListView& Control() { return view_; }
   bool Ready() const { return window_.IsValid() && loaded_ && !closing_; }
+  // The document was read (by the first window).
+  bool Loaded() const { return loaded_; }
 
   // The entry point of every requester.
   int32_t Add(const Request& request);
@@ -110,7 +113,7 @@ class DownloadList {
   void Tick();
   void Refresh();
 
-  // The download folder (Part of the plug-in interface): with a path, take
+  // The download folder, as the plug-in interface sets it: with a path, take
   // it; without, ask with the folder browser. Saves.
   void SetDownloadFolder(const char* path);
   const std::string& DownloadFolder() const { return document_.DownloadFolder(); }
