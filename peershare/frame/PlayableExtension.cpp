@@ -1,18 +1,11 @@
 #include "frame/PlayableExtension.h"
 
-#include <cctype>
+#include "share/CodePageText.h"
 
 namespace {
 
 constexpr std::string_view kPlayable[] = {".RM",  ".RMVB", ".RA",  ".RAM", ".AVI", ".ASF", ".WMV", ".WMA", ".ASX",
                                           ".MP3", ".MID",  ".WAV", ".MPG", ".MPEG", ".DAT", ".OGG", ".OGM"};
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -23,6 +16,6 @@ bool IsPlayableName(std::string_view fileName) {
   if (dot == std::string_view::npos) return false;
   std::string_view extension = fileName.substr(dot);
   for (std::string_view playable : kPlayable)
-    if (EqualsIgnoringCase(extension, playable)) return true;
+    if (CodePageText::EqualsIgnoringCase(extension, playable)) return true;
   return false;
 }
