@@ -86,21 +86,23 @@ class InstalledService {
 // One of Wine's own services, started for a test and stopped again.
 class WineService {
  public:
+  static const DWORD kStartPatienceMs = 240000;
+
   explicit WineService(const wchar_t* name) {
     manager_.Reset(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (manager_) service_.Reset(OpenServiceW(manager_.Get(), name, SERVICE_ALL_ACCESS));
   }
   ~WineService() { Stop(); }
-  // 0 once running, else the error of the start or ERROR_TIMEOUT. Wine's
-  // service manager refuses starts while its own services are still
-  // starting early in a session, and some of its services miss the first
-  // start; those are retried.
+  // 0 once running, else the error of the start or ERROR_TIMEOUT. Early in
+  // a session Wine's service manager is busy starting its device services
+  // (each of which may take its full start timeout here) and refuses or
+  // times out other starts for a minute or more; those are retried.
   DWORD Start() {
-    for (int attempt = 0; !StartServiceW(service_.Get(), 0, nullptr); ++attempt) {
+    for (DWORD first = GetTickCount(); !StartServiceW(service_.Get(), 0, nullptr);) {
       DWORD error = GetLastError();
       if (error == ERROR_SERVICE_ALREADY_RUNNING) break;
       bool busy = error == ERROR_SERVICE_DATABASE_LOCKED || error == ERROR_SERVICE_REQUEST_TIMEOUT;
-      if (!busy || attempt == 40) return error;
+      if (!busy || GetTickCount() - first > kStartPatienceMs) return error;
       Sleep(500);
     }
     return WaitFor(SERVICE_RUNNING) ? 0 : ERROR_TIMEOUT;
