@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "NameValueLines.h"
 #include "NarrowText.h"
@@ -22,7 +23,9 @@ const DWORD_PTR kContext = 1;
 const DWORD kOpenFlags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 // Headers are read into buffers of this many bytes.
 const DWORD kHeaderBytes = 2000;
-const UINT kDownloadBlock = 1024;
+// Blocks of 1 KB cost about twenty times the time of the transfer itself with
+// one read and one write call each; 64 KB blocks cost next to nothing more.
+const UINT kDownloadBlock = 64 * 1024;
 const DWORD kLineBlock = 4096;
 const wchar_t kNotFoundMarker[] = L"404错";
 const DWORD kRangeNotSatisfiable = 416;
@@ -299,9 +302,10 @@ DWORD CNetCommunication::DownLoad(const wchar_t* localPath) {
 
 // Appends the rest of the answer to file, which holds `have` bytes.
 void CNetCommunication::CopyAnswer(HANDLE file, ULONGLONG have) {
-  char block[kDownloadBlock];
+  std::vector<char> buffer(kDownloadBlock);
+  char* block = buffer.data();
   for (;;) {
-    UINT got = m_pFile->Read(block, sizeof block);
+    UINT got = m_pFile->Read(block, kDownloadBlock);
     DWORD written = 0;
     if (got == 0 || !WriteFile(file, block, got, &written, nullptr)) break;
     have += written;
