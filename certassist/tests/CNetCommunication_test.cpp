@@ -196,9 +196,9 @@ TEST_F(NetCommunicationTest, ALocalFileThatCannotBeOpenedIsReported) {
 }
 
 TEST_F(NetCommunicationTest, AnotherThreadSeesTheCounterGrow) {
-  const size_t size = 160 * 1024;
+  const size_t size = 1024 * 1024;
   ASSERT_TRUE(server_.Put("/slow.bin", Content(size)));
-  ASSERT_TRUE(server_.SetRules("/slow.bin pace 4\n"));
+  ASSERT_TRUE(server_.SetRules("/slow.bin pace 2\n"));
   static_assert(sizeof CNetCommunication::m_downLoadFileLen == 4, "a 32-bit counter");
   EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(&CNetCommunication::m_downLoadFileLen) % 4);
   CNetCommunication net;
