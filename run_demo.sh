@@ -21,11 +21,21 @@ win64="$root/build/win64"
   echo "== Components loaded by the demo host (build/win64, under Wine)"
   mkdir -p "$out/bin"
   cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" "$out/bin/"
+  # The authority's download server: a web server double on 127.0.0.1 that
+  # the assistant host and the download benchmark put their files into.
+  rm -rf "$out/downloads"
+  mkdir -p "$out/downloads"
+  python3 "$root/hosts/webserver/web_server_double.py" --root "$out/downloads" --port-file "$out/downloads.port" \
+    --log "$out/download-requests.log" --pid-file "$out/downloads.pid" --daemon
+  : > "$out/download-requests.log"
   xvfb-run -a bash "$root/cmake/wine-session.sh" "$win64" bash -c '
     "$1/wine-run.sh" "$2/bin/demo.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/bin" 2>/dev/null)"
     echo
     echo "== Certificate assistant host (certassist.dll)"
-    "$1/wine-run.sh" "$2/bin/assistant.exe"
+    downloads=$(/usr/lib/wine/wine64 winepath -w "$2/downloads" 2>/dev/null)
+    "$1/wine-run.sh" "$2/bin/assistant.exe" --download "$downloads" "$(cat "$2/downloads.port")"
+    echo "-- requests the download server double received (build/demo/download-requests.log):"
+    grep -a "^GET \|^Range: " "$2/download-requests.log" | tr -d "\r" | sed "s/^/  /"
     echo
     echo "== Toolbar host double with the Share button (barshare.dll)"
     "$1/wine-run.sh" "$2/bin/toolbarhost.exe"
@@ -36,7 +46,10 @@ win64="$root/build/win64"
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
-    "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"' _ "$win64" "$out"
+    "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"
+    "$1/wine-run.sh" "$1/certassist/benchmarks/download_benchmark.exe" "$downloads" "$(cat "$2/downloads.port")"' \
+    _ "$win64" "$out"
+  python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/downloads.pid"
   echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads

@@ -137,8 +137,11 @@ bool FakeKeyDrivers::AddService(const wchar_t* name, const std::wstring& binaryP
                                                   SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
                                                   SERVICE_ERROR_IGNORE, binaryPath.c_str(), nullptr, nullptr,
                                                   nullptr, nullptr, nullptr));
-  if (service) services_.push_back(name);
-  return service.IsValid();
+  if (!service) return false;
+  // Wine may not find a service by its name for a while after it made it:
+  // the handle that made it is the one that deletes it.
+  services_.push_back(std::move(service));
+  return true;
 }
 
 std::wstring FakeKeyDrivers::UninstallerLog() {
@@ -223,11 +226,7 @@ void FakeKeyDrivers::RemoveAll() {
     DeleteFileW(file->c_str());
   }
   for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder) DeleteTree(*folder);
-  win::UniqueServiceHandle manager(services_.empty() ? nullptr : OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  for (const std::wstring& name : services_) {
-    win::UniqueServiceHandle service(manager ? OpenServiceW(manager.Get(), name.c_str(), DELETE) : nullptr);
-    if (service) DeleteService(service.Get());
-  }
+  for (const win::UniqueServiceHandle& service : services_) DeleteService(service.Get());
   for (const auto& value : values_) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, value.first.c_str(), value.second.c_str());
   for (auto key = keys_.rbegin(); key != keys_.rend(); ++key) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, key->c_str());

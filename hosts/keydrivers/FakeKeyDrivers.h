@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win/Handles.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -65,7 +67,7 @@ class FakeKeyDrivers {
 
   std::vector<std::wstring> keys_;
   std::vector<std::pair<std::wstring, std::wstring>> values_;  // key, name
-  std::vector<std::wstring> services_;
+  std::vector<win::UniqueServiceHandle> services_;
   std::vector<std::wstring> files_;
   std::vector<std::wstring> folders_;
 };
