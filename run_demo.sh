@@ -20,7 +20,8 @@ win64="$root/build/win64"
   echo
   echo "== Components loaded by the demo host (build/win64, under Wine)"
   mkdir -p "$out/bin"
-  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" "$out/bin/"
+  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" \
+    "$win64/hosts/browser_double.dll" "$out/bin/"
   # The authority's download server: a web server double on 127.0.0.1 that
   # the assistant host and the download benchmark put their files into.
   rm -rf "$out/downloads"
@@ -37,9 +38,6 @@ win64="$root/build/win64"
     echo "-- requests the download server double received (build/demo/download-requests.log):"
     grep -a "^GET \|^Range: " "$2/download-requests.log" | tr -d "\r" | sed "s/^/  /"
     echo
-    echo "== Toolbar host double with the Share button (barshare.dll)"
-    "$1/wine-run.sh" "$2/bin/toolbarhost.exe"
-    echo
     echo "== Owner and COM layer shared by the components (common/win)"
     "$1/wine-run.sh" "$1/common/win/tests/win_common_tests.exe" --gtest_brief=1 | tr -d "\r" | tail -n 2
     echo
@@ -51,11 +49,24 @@ win64="$root/build/win64"
     _ "$win64" "$out"
   python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/downloads.pid"
   echo
+  echo "== Toolbar host double with the Share button (barshare.dll; build/win64, under Wine and Xvfb)"
+  # The browser control double (browser_double.dll) stands in for the
+  # browser and for the share window's control; pictures of the share window
+  # and of dialog 294 go to build/demo.
+  rm -f "$out"/*.png
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+    x11="HKCU\\Software\\Wine\\X11 Driver"
+    "$1/wine-run.sh" reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
+    "$1/wine-run.sh" "$2/bin/toolbarhost.exe" --pictures "$(/usr/lib/wine/wine64 winepath -w "$2" 2>/dev/null)"
+    status=$?
+    "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
+    exit $status' _ "$win64" "$out" || echo "toolbarhost: FAILED"
+  echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
   # Plugins\peershare.dll from it, logs every HostClient call and saves
   # pictures of the windows; the screen must hold the 800 x 560 main window.
-  rm -rf "$out/client" "$out"/*.png "$out/operator"
+  rm -rf "$out/client" "$out/operator"
   mkdir -p "$out/client" "$out/operator/tovakup" "$out/operator/lists" "$out/operator/top"
   # The operator's web server double on 127.0.0.1: settings, both keyword
   # lists and a top-ten list for the plug-in's share worker.

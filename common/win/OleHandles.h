@@ -1,6 +1,6 @@
 #pragma once
 
-// Owner of OLE automation strings (SysAllocString); link oleaut32.
+// Owner of OLE Automation strings; link oleaut32.
 
 #include <windows.h>
 #include <oleauto.h>
