@@ -86,6 +86,7 @@ int wmain(int count, wchar_t** arguments) {
       ok &= net.GetUrlFile(url.c_str()) == 0 && net.DownLoad(viaClass.c_str()) == 0;
     }));
     ok &= FileSize(viaClass) == kSize && CNetCommunication::m_downLoadFileLen == kSize;
+    DeleteFileW(viaLoop.c_str());
     bare = std::min(bare, BestTime(1, [&] { ok &= BareDownload(url, viaLoop); }));
     ok &= FileSize(viaLoop) == kSize;
   }
