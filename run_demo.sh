@@ -22,12 +22,22 @@ win64="$root/build/win64"
   mkdir -p "$out/bin"
   cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" \
     "$win64/hosts/browser_double.dll" "$out/bin/"
+  # The authority's download server: a web server double on 127.0.0.1 that
+  # the assistant host and the download benchmark put their files into.
+  rm -rf "$out/downloads"
+  mkdir -p "$out/downloads"
+  python3 "$root/hosts/webserver/web_server_double.py" --root "$out/downloads" --port-file "$out/downloads.port" \
+    --log "$out/download-requests.log" --pid-file "$out/downloads.pid" --daemon
+  : > "$out/download-requests.log"
   # The transfer benchmark paints a window: the screen must hold it.
   xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
     "$1/wine-run.sh" "$2/bin/demo.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/bin" 2>/dev/null)"
     echo
     echo "== Certificate assistant host (certassist.dll)"
-    "$1/wine-run.sh" "$2/bin/assistant.exe"
+    downloads=$(/usr/lib/wine/wine64 winepath -w "$2/downloads" 2>/dev/null)
+    "$1/wine-run.sh" "$2/bin/assistant.exe" --download "$downloads" "$(cat "$2/downloads.port")"
+    echo "-- requests the download server double received (build/demo/download-requests.log):"
+    grep -a "^GET \|^Range: " "$2/download-requests.log" | tr -d "\r" | sed "s/^/  /"
     echo
     echo "== Owner and COM layer shared by the components (common/win)"
     "$1/wine-run.sh" "$1/common/win/tests/win_common_tests.exe" --gtest_brief=1 | tr -d "\r" | tail -n 2
@@ -37,10 +47,12 @@ win64="$root/build/win64"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
     "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"
     "$1/wine-run.sh" "$1/benchmarks/transfer_benchmark.exe"
+    "$1/wine-run.sh" "$1/certassist/benchmarks/download_benchmark.exe" "$downloads" "$(cat "$2/downloads.port")"
     echo
     echo "== Download sinks: eight client threads against the window thread for 10 s"
     "$1/wine-run.sh" "$1/peershare/tests/peershare_transfer_stress.exe" --stress-seconds=10 | tr -d "\r" |
       grep -E "^stress:|PASSED|FAILED"' _ "$win64" "$out"
+  python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/downloads.pid"
   echo
   echo "== Toolbar host double with the Share button (barshare.dll; build/win64, under Wine and Xvfb)"
   # The browser control double (browser_double.dll) stands in for the

@@ -1,21 +1,13 @@
 #include "CConfigFile.h"
 
 #include <clocale>
-#include <cstring>
-#include <memory>
-#include <new>
+
+#include "NameValueLines.h"
+#include "NarrowText.h"
+
+using certassist::SplitNameAndValue;
 
 namespace {
-
-// Splits a line at its first "=" after dropping every blank.
-bool SplitNameAndValue(CString line, CString& name, CString& value) {
-  line.Remove(L' ');
-  int equals = line.Find(L'=');
-  if (equals < 0) return false;
-  name = line.Left(equals);
-  value = line.Mid(equals + 1);
-  return true;
-}
 
 // The copy after the edited lines ends at an empty line that follows an empty
 // line; the end of the file reads as one more empty line. False once it ends.
@@ -122,34 +114,8 @@ DWORD CConfigFile::ChangeValueInSession(CString session, CStringList& newLines, 
 
 DWORD CConfigFile::GetStringByName(CString& value, CString name) {
   if (name.IsEmpty()) return CONFIG_NAME_EMPTY;
-  value.Empty();
   SeekToBegin();
-  CString line, lineName, lineValue;
-  while (ReadString(line)) {
-    if (SplitNameAndValue(line, lineName, lineValue) && lineName == name) {
-      value = lineValue;
-      break;
-    }
-  }
-  return value.IsEmpty() ? CONFIG_VALUE_EMPTY : CONFIG_OK;
+  return certassist::FindValueByName([this](CString& line) { return ReadString(line); }, value, name);
 }
 
-DWORD CConfigFile::AtoW(CString& text) {
-  // The characters' bytes, up to the first zero byte, are the narrow text;
-  // the string's own terminator bounds the search.
-  const char* bytes = reinterpret_cast<const char*>(text.GetString());
-  size_t limit = (static_cast<size_t>(text.GetLength()) + 1) * sizeof(wchar_t);
-  int length = static_cast<int>(strnlen(bytes, limit));
-  if (length == 0) {
-    text.Empty();
-    return CONFIG_OK;
-  }
-  int needed = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
-  if (needed <= 0) return CONFIG_CONVERSION_FAILED;
-  std::unique_ptr<wchar_t[]> converted(new (std::nothrow) wchar_t[needed]);
-  if (!converted) return CONFIG_NO_MEMORY;
-  if (MultiByteToWideChar(CP_ACP, 0, bytes, length, converted.get(), needed) != needed)
-    return CONFIG_CONVERSION_FAILED;
-  text = CString(converted.get(), needed);
-  return CONFIG_OK;
-}
+DWORD CConfigFile::AtoW(CString& text) { return certassist::BufferBytesToWide(text); }
