@@ -1,0 +1,271 @@
+#include "frame/CodePageText.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <algorithm>
+#include <cwchar>
+#include <memory>
+#include <new>
+
+namespace CodePageText {
+namespace {
+
+bool IsUnwritable(unsigned char byte) { return byte == '<' || byte == '>' || byte == '"'; }
+
+// The same for an ASCII character, by one bit test.
+constexpr unsigned long long kUnwritableMask = (1ull << '<') | (1ull << '>') | (1ull << '"');
+inline bool IsUnwritableAscii(unsigned c) { return c < 64 && ((kUnwritableMask >> c) & 1) != 0; }
+
+// The code page form of a full-width character, or a blank where the code
+// page has none (a best-fit mapping would give back the very character).
+struct FullWidthForm {
+  char bytes[4] = " ";
+  int length = 1;
+
+  explicit FullWidthForm(wchar_t character) {
+    BOOL defaulted = FALSE;
+    char converted[8];
+    int got = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &character, 1, converted, sizeof converted, nullptr,
+                                  &defaulted);
+    if (got < 2 || got > 3 || defaulted) return;
+    for (int i = 0; i < got; ++i)
+      if (static_cast<unsigned char>(converted[i]) < 0x80) return;
+    std::memcpy(bytes, converted, got);
+    length = got;
+  }
+};
+
+const FullWidthForm& FullWidth(unsigned char byte) {
+  static const FullWidthForm less(L'\xFF1C'), greater(L'\xFF1E'), quote(L'\xFF02');
+  return byte == '<' ? less : byte == '>' ? greater : quote;
+}
+
+bool CompletesLeadByte(const char* pair) {
+  wchar_t unit[2];
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, unit, 2) == 1;
+}
+
+}  // namespace
+
+// The ASCII part is copied here; from the first other character on, the
+// system converts the rest.
+int FromUtf16(const wchar_t* text, size_t length, char* out, size_t capacity, bool* unwritable) {
+  size_t room = capacity - 1;
+  bool found = false;
+  size_t at = 0;
+  for (; at < length && text[at] < 0x80; ++at) {
+    if (at == room) return -1;
+    found |= IsUnwritableAscii(text[at]);
+    out[at] = static_cast<char>(text[at]);
+  }
+  if (at < length) {
+    // No room at all would make the system report the size it needs instead.
+    if (at == room) return -1;
+    int rest = WideCharToMultiByte(CP_ACP, 0, text + at, static_cast<int>(length - at), out + at,
+                                   static_cast<int>(room - at), nullptr, nullptr);
+    if (rest <= 0) return -1;
+    for (int i = 0; i < rest && !found; ++i) found = IsUnwritable(static_cast<unsigned char>(out[at + i]));
+    at += rest;
+  }
+  if (unwritable != nullptr) *unwritable = found;
+  return static_cast<int>(at);
+}
+
+int FromUtf16(const wchar_t* text, char* out, size_t capacity, bool* unwritable) {
+  size_t room = capacity - 1;
+  bool found = false;
+  size_t at = 0;
+  // Zero and non-ASCII both end the loop: one unsigned comparison.
+  for (unsigned c; (c = text[at]) - 1u < 0x7Fu; ++at) {
+    if (at == room) return -1;
+    found |= IsUnwritableAscii(c);
+    out[at] = static_cast<char>(c);
+  }
+  if (text[at] == 0) {
+    if (unwritable != nullptr) *unwritable = found;
+    return static_cast<int>(at);
+  }
+  bool restUnwritable = false;
+  int rest = FromUtf16(text + at, std::wcslen(text + at), out + at, capacity - at, &restUnwritable);
+  if (rest < 0) return -1;
+  if (unwritable != nullptr) *unwritable = found || restUnwritable;
+  return static_cast<int>(at) + rest;
+}
+
+const char* FindByte(const char* text, size_t length, char byte) {
+  const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  const uint64_t pattern = ones * static_cast<unsigned char>(byte);
+  size_t at = 0;
+  for (; at + 8 <= length; at += 8) {
+    uint64_t word;
+    std::memcpy(&word, text + at, sizeof word);
+    word ^= pattern;
+    if (((word - ones) & ~word & highs) != 0) break;
+  }
+  for (; at < length; ++at)
+    if (text[at] == byte) return text + at;
+  return nullptr;
+}
+
+namespace {
+
+// What the system's conversion gives for each character of a code page of
+// one or two bytes a character, looked up instead of asked for: each entry
+// was asked for once. Zero marks what the table does not know (invalid
+// sequences), which is then left to the system.
+class DecodingTable {
+ public:
+  static const DecodingTable* ForSystemCodePage() {
+    static const DecodingTable* table = Build();
+    return table;
+  }
+
+  // Decodes text[at] (and the byte after it, for a lead byte): the UTF-16
+  // unit and the number of bytes used, or 0 when the table does not know.
+  size_t Decode(const unsigned char* text, size_t at, size_t length, wchar_t& unit) const {
+    unsigned char byte = text[at];
+    if (!lead_[byte]) {
+      unit = single_[byte];
+      return unit != 0 ? 1 : 0;
+    }
+    if (at + 1 == length) return 0;
+    unit = pairs_[leadRow_[byte] * 256 + text[at + 1]];
+    return unit != 0 ? 2 : 0;
+  }
+
+ private:
+  static const DecodingTable* Build() {
+    CPINFO info{};
+    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize > 2) return nullptr;
+    auto* table = new (std::nothrow) DecodingTable();
+    if (table == nullptr) return nullptr;
+    size_t leads = 0;
+    for (int range = 0; range + 1 < MAX_LEADBYTES && info.LeadByte[range] != 0; range += 2) {
+      for (unsigned byte = info.LeadByte[range]; byte <= info.LeadByte[range + 1]; ++byte) {
+        table->lead_[byte] = true;
+        table->leadRow_[byte] = static_cast<unsigned char>(leads++);
+      }
+    }
+    table->pairs_.reset(new (std::nothrow) wchar_t[leads * 256]());
+    if (leads > 0 && !table->pairs_) {
+      delete table;
+      return nullptr;
+    }
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      char bytes[2] = {static_cast<char>(byte), 0};
+      if (!table->lead_[byte]) {
+        table->single_[byte] = Ask(bytes, 1);
+        continue;
+      }
+      for (unsigned trail = 0; trail < 256; ++trail) {
+        bytes[1] = static_cast<char>(trail);
+        table->pairs_[table->leadRow_[byte] * 256 + trail] = Ask(bytes, 2);
+      }
+    }
+    return table;
+  }
+
+  static wchar_t Ask(const char* bytes, int length) {
+    wchar_t units[2];
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes, length, units, 2) == 1 ? units[0] : 0;
+  }
+
+  bool lead_[256] = {};
+  unsigned char leadRow_[256] = {};
+  wchar_t single_[256] = {};
+  std::unique_ptr<wchar_t[]> pairs_;
+};
+
+}  // namespace
+
+size_t ToUtf16ReadingAmpersands(const char* text, size_t length, wchar_t* out) {
+  const DecodingTable* table = DecodingTable::ForSystemCodePage();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  size_t at = 0, written = 0;
+  while (at < length) {
+    // Eight ASCII bytes at once, the usual case.
+    if (at + 8 <= length) {
+      uint64_t word;
+      std::memcpy(&word, bytes + at, sizeof word);
+      if ((word & 0x8080808080808080ull) == 0) {
+        for (int i = 0; i < 8; ++i) out[written + i] = bytes[at + i];
+        at += 8;
+        written += 8;
+        continue;
+      }
+    }
+    if (bytes[at] < 0x80) {
+      out[written++] = bytes[at++];
+      continue;
+    }
+    wchar_t unit = 0;
+    size_t used = table != nullptr ? table->Decode(bytes, at, length, unit) : 0;
+    if (used > 0) {
+      out[written++] = unit;
+      at += used;
+      continue;
+    }
+    // What the table does not know, the system converts: the rest of the
+    // text when there is no table, else this one character.
+    size_t span = table == nullptr ? length - at : std::min<size_t>(IsDBCSLeadByte(bytes[at]) ? 2 : 1, length - at);
+    int got = MultiByteToWideChar(CP_ACP, 0, text + at, static_cast<int>(span), out + written,
+                                  static_cast<int>(span));
+    written += got > 0 ? got : 0;
+    at += span;
+  }
+  if (FindByte(text, length, '&') != nullptr) {
+    for (size_t i = 0; i < written; ++i)
+      if (out[i] == L'&') out[i] = L'?';
+  }
+  return written;
+}
+
+size_t StorableFromConverted(const char* text, size_t length, char* out) {
+  size_t written = 0;
+  for (size_t i = 0; i < length; ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (!IsUnwritable(byte)) {
+      out[written++] = text[i];
+      continue;
+    }
+    const FullWidthForm& form = FullWidth(byte);
+    std::memcpy(out + written, form.bytes, form.length);
+    written += form.length;
+  }
+  return written;
+}
+
+void MakeStorable(std::string& text) {
+  bool clean = true;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte >= 0x80 || IsUnwritable(byte)) {
+      clean = false;
+      break;
+    }
+  }
+  if (clean) return;
+  std::string storable;
+  storable.reserve(text.size() + 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x80 && IsDBCSLeadByte(byte)) {
+      if (i + 1 < text.size() && CompletesLeadByte(&text[i])) {
+        storable.append(text, i, 2);
+        ++i;
+      } else {
+        storable += ' ';
+      }
+    } else if (IsUnwritable(byte)) {
+      const FullWidthForm& form = FullWidth(byte);
+      storable.append(form.bytes, form.length);
+    } else {
+      storable += byte < 0x20 && byte != '\t' ? ' ' : text[i];
+    }
+  }
+  text.swap(storable);
+}
+
+}  // namespace CodePageText
