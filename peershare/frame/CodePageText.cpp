@@ -38,8 +38,15 @@ struct FullWidthForm {
 };
 
 const FullWidthForm& FullWidth(unsigned char byte) {
-  static const FullWidthForm less(L'\xFF1C'), greater(L'\xFF1E'), quote(L'\xFF02');
-  return byte == '<' ? less : byte == '>' ? greater : quote;
+  static const FullWidthForm less(L'\xFF1C'), greater(L'\xFF1E'), quote(L'\xFF02'), question(L'\xFF1F'),
+      ampersand(L'\xFF06');
+  switch (byte) {
+    case '<': return less;
+    case '>': return greater;
+    case '?': return question;
+    case '&': return ampersand;
+    default: return quote;
+  }
 }
 
 bool CompletesLeadByte(const char* pair) {
@@ -237,11 +244,23 @@ size_t StorableFromConverted(const char* text, size_t length, char* out) {
   return written;
 }
 
-void MakeStorable(std::string& text) {
+void MakeStorable(std::string& text, StoredAs kind) {
+  // The one character of each kind that the writer and reader change: a "?"
+  // of a text is saved as "&", an "&" of an attribute value read as "?".
+  const unsigned char changed = kind == StoredAs::Text ? '?' : '&';
+  // The reader skips the blanks a text begins with.
+  if (kind == StoredAs::Text) {
+    size_t start = 0;
+    while (start < text.size() && (text[start] == ' ' || text[start] == '\t' || text[start] == '\r' ||
+                                   text[start] == '\n')) {
+      ++start;
+    }
+    text.erase(0, start);
+  }
   bool clean = true;
   for (char c : text) {
     auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte >= 0x80 || IsUnwritable(byte)) {
+    if (byte < 0x20 || byte >= 0x80 || IsUnwritable(byte) || byte == changed) {
       clean = false;
       break;
     }
@@ -258,11 +277,12 @@ void MakeStorable(std::string& text) {
       } else {
         storable += ' ';
       }
-    } else if (IsUnwritable(byte)) {
+    } else if (IsUnwritable(byte) || byte == changed) {
       const FullWidthForm& form = FullWidth(byte);
       storable.append(form.bytes, form.length);
     } else {
-      storable += byte < 0x20 && byte != '\t' ? ' ' : text[i];
+      // Expat reads a tab of an attribute value as a blank.
+      storable += byte < 0x20 && (byte != '\t' || kind == StoredAs::AttributeValue) ? ' ' : text[i];
     }
   }
   text.swap(storable);

@@ -26,8 +26,12 @@ size_t ToUtf16ReadingAmpersands(const char* text, size_t length, wchar_t* out);
 // '"' would end them early and make the document unreadable, so a stored
 // text carries the full-width forms instead; control characters, which no
 // document may hold, become blanks, and so does a lead byte without its
-// second byte, which would swallow the character after it.
-void MakeStorable(std::string& text);
+// second byte, which would swallow the character after it. A "?" of a text
+// (saved as "&") and an "&" of an attribute value (read back as "?") become
+// full-width too, and a text loses the blanks it begins with, as the reader
+// skips them: what is stored reads back the same.
+enum class StoredAs { Text, AttributeValue };
+void MakeStorable(std::string& text, StoredAs kind);
 // The same for bytes that came out of FromUtf16 (always well formed): the
 // result goes to `out`, which has room for twice `length` bytes; its length.
 size_t StorableFromConverted(const char* text, size_t length, char* out);

@@ -272,7 +272,7 @@ const std::string& XmlElement::Text() const {
 }
 
 void XmlElement::SetText(std::string text) {
-  CodePageText::MakeStorable(text);
+  CodePageText::MakeStorable(text, CodePageText::StoredAs::Text);
   SetTextBytes(text.data(), text.size(), nullptr);
 }
 
@@ -293,7 +293,7 @@ const std::vector<XmlElement::Attribute>& XmlElement::Attributes() const {
 
 void XmlElement::SetAttribute(const std::string& name, const std::string& value) {
   std::string storable = value;
-  CodePageText::MakeStorable(storable);
+  CodePageText::MakeStorable(storable, CodePageText::StoredAs::AttributeValue);
   auto* slot = const_cast<AttributeSlot*>(FindAttribute(name.data(), name.size()));
   if (slot == nullptr) {
     AppendAttribute(name.data(), name.size(), storable.data(), storable.size(), nullptr, false);

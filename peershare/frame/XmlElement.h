@@ -14,8 +14,9 @@
 //
 // Every operation that walks the tree does so with a loop, never by
 // recursion, so no depth of nesting can exhaust a thread's stack. Texts and
-// attribute values are kept writable: "<", ">" and '"' are stored as their
-// full-width forms and control characters as blanks (see CodePageText).
+// attribute values are stored so that they save and load back unchanged:
+// "<", ">" and '"', a "?" of a text and an "&" of a value as their full-width
+// forms, control characters as blanks (see CodePageText::MakeStorable).
 //
 // Elements live in XmlArena memory: create them with new or NewElement and
 // free them with Release (or delete).
