@@ -14,8 +14,10 @@ namespace {
 
 bool IsUnwritable(unsigned char byte) { return byte == '<' || byte == '>' || byte == '"'; }
 
-// The same for an ASCII character, by one bit test.
-constexpr unsigned long long kUnwritableMask = (1ull << '<') | (1ull << '>') | (1ull << '"');
+// What a converted text must not hold: those three, and control characters
+// other than the tab (a best-fit conversion may produce them). One bit test.
+constexpr unsigned long long kUnwritableMask =
+    ((1ull << 0x20) - 1 - (1ull << '\t')) | (1ull << '<') | (1ull << '>') | (1ull << '"');
 inline bool IsUnwritableAscii(unsigned c) { return c < 64 && ((kUnwritableMask >> c) & 1) != 0; }
 
 // The code page form of a full-width character, or a blank where the code
@@ -73,11 +75,32 @@ int FromUtf16(const wchar_t* text, size_t length, char* out, size_t capacity, bo
     int rest = WideCharToMultiByte(CP_ACP, 0, text + at, static_cast<int>(length - at), out + at,
                                    static_cast<int>(room - at), nullptr, nullptr);
     if (rest <= 0) return -1;
-    for (int i = 0; i < rest && !found; ++i) found = IsUnwritable(static_cast<unsigned char>(out[at + i]));
+    for (int i = 0; i < rest && !found; ++i) found = IsUnwritableAscii(static_cast<unsigned char>(out[at + i]));
     at += rest;
   }
   if (unwritable != nullptr) *unwritable = found;
   return static_cast<int>(at);
+}
+
+int NameFromUtf16(const wchar_t* text, size_t length, char* out, size_t capacity) {
+  size_t room = capacity - 1;
+  size_t at = 0;
+  for (; at < length && text[at] < 0x80; ++at) {
+    if (at == room) return -1;
+    out[at] = static_cast<char>(text[at]);
+  }
+  if (at == length) return static_cast<int>(at);
+  if (at == room) return -1;
+  // Neither a stand-in character nor a look-alike: either would make the name
+  // unreadable once written.
+  UINT codePage = GetACP();
+  bool reportsDefault = codePage != CP_UTF8 && codePage != CP_UTF7;
+  BOOL defaulted = FALSE;
+  int rest = WideCharToMultiByte(CP_ACP, reportsDefault ? WC_NO_BEST_FIT_CHARS : 0, text + at,
+                                 static_cast<int>(length - at), out + at, static_cast<int>(room - at), nullptr,
+                                 reportsDefault ? &defaulted : nullptr);
+  if (rest <= 0 || defaulted) return -1;
+  return static_cast<int>(at) + rest;
 }
 
 int FromUtf16(const wchar_t* text, char* out, size_t capacity, bool* unwritable) {
@@ -233,8 +256,12 @@ size_t StorableFromConverted(const char* text, size_t length, char* out) {
   size_t written = 0;
   for (size_t i = 0; i < length; ++i) {
     auto byte = static_cast<unsigned char>(text[i]);
-    if (!IsUnwritable(byte)) {
+    if (!IsUnwritableAscii(byte)) {
       out[written++] = text[i];
+      continue;
+    }
+    if (byte < 0x20) {
+      out[written++] = ' ';
       continue;
     }
     const FullWidthForm& form = FullWidth(byte);
@@ -244,28 +271,10 @@ size_t StorableFromConverted(const char* text, size_t length, char* out) {
   return written;
 }
 
-void MakeStorable(std::string& text, StoredAs kind) {
-  // The one character of each kind that the writer and reader change: a "?"
-  // of a text is saved as "&", an "&" of an attribute value read as "?".
-  const unsigned char changed = kind == StoredAs::Text ? '?' : '&';
-  // The reader skips the blanks a text begins with.
-  if (kind == StoredAs::Text) {
-    size_t start = 0;
-    while (start < text.size() && (text[start] == ' ' || text[start] == '\t' || text[start] == '\r' ||
-                                   text[start] == '\n')) {
-      ++start;
-    }
-    text.erase(0, start);
-  }
-  bool clean = true;
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte >= 0x80 || IsUnwritable(byte) || byte == changed) {
-      clean = false;
-      break;
-    }
-  }
-  if (clean) return;
+namespace {
+
+// Rebuilds `text` with what MakeStorable replaces replaced.
+void ReplaceUnstorable(std::string& text, StoredAs kind, unsigned char changed) {
   std::string storable;
   storable.reserve(text.size() + 8);
   for (size_t i = 0; i < text.size(); ++i) {
@@ -286,6 +295,25 @@ void MakeStorable(std::string& text, StoredAs kind) {
     }
   }
   text.swap(storable);
+}
+
+}  // namespace
+
+void MakeStorable(std::string& text, StoredAs kind) {
+  // The one character of each kind that the writer and reader change: a "?"
+  // of a text is saved as "&", an "&" of an attribute value read as "?".
+  const unsigned char changed = kind == StoredAs::Text ? '?' : '&';
+  bool clean = true;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte >= 0x80 || IsUnwritable(byte) || byte == changed) {
+      clean = false;
+      break;
+    }
+  }
+  if (!clean) ReplaceUnstorable(text, kind, changed);
+  // The reader skips the blanks a text begins with.
+  if (kind == StoredAs::Text) text.erase(0, text.find_first_not_of(" \t"));
 }
 
 }  // namespace CodePageText

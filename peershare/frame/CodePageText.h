@@ -14,7 +14,10 @@ namespace CodePageText {
 // terminator the reader's buffers always kept). `unwritable`, when given,
 // tells whether the result holds a character that MakeStorable replaces.
 int FromUtf16(const wchar_t* text, size_t length, char* out, size_t capacity, bool* unwritable = nullptr);
-// The same for a zero-terminated text.
+// The same for an element or attribute name: also -1 when a character has no
+// form of its own in the code page.
+int NameFromUtf16(const wchar_t* text, size_t length, char* out, size_t capacity);
+// FromUtf16 for a zero-terminated text.
 int FromUtf16(const wchar_t* text, char* out, size_t capacity, bool* unwritable = nullptr);
 
 // Converts `length` code page bytes into `out` (room for `length` units, the

@@ -75,8 +75,8 @@ void XmlTreeBuilder::Refuse() {
   XML_StopParser(parser_, XML_FALSE);
 }
 
-bool XmlTreeBuilder::Convert(const XML_Char* text, size_t& length, bool* unwritable) {
-  int got = CodePageText::FromUtf16(text, length, converted_, kBuffer, unwritable);
+bool XmlTreeBuilder::ConvertName(const XML_Char* text, size_t& length) {
+  int got = CodePageText::NameFromUtf16(text, length, converted_, kBuffer);
   if (got < 0) return false;
   length = static_cast<size_t>(got);
   return true;
@@ -89,7 +89,7 @@ const std::string* XmlTreeBuilder::PooledElementName(const XML_Char* name, size_
     return slot.pooled;
   }
   size_t convertedLength = length;
-  if (!Convert(name, convertedLength)) return nullptr;
+  if (!ConvertName(name, convertedLength)) return nullptr;
   const std::string* pooled = XmlNamePool::Find(converted_, convertedLength);
   if (pooled != nullptr) {
     slot.wide.assign(name, length);
@@ -102,7 +102,7 @@ const std::string* XmlTreeBuilder::PooledAttributeName(const XML_Char* name, siz
   CachedAttributeName& slot = attributeNames_[(reinterpret_cast<uintptr_t>(name) / sizeof(void*)) % kCacheSize];
   if (slot.expat == name) return slot.pooled;
   size_t convertedLength = length;
-  if (!Convert(name, convertedLength)) return nullptr;
+  if (!ConvertName(name, convertedLength)) return nullptr;
   const std::string* pooled = XmlNamePool::Find(converted_, convertedLength);
   if (pooled != nullptr) slot = {name, pooled};
   return pooled;
@@ -114,7 +114,7 @@ void XmlTreeBuilder::Start(const XML_Char* tag, const XML_Char** attributes) {
   std::unique_ptr<std::string> ownName;
   if (name == nullptr) {
     // A name or value too long for the reader's buffers makes the document unreadable.
-    if (!Convert(tag, length)) return Refuse();
+    if (!ConvertName(tag, length)) return Refuse();
     ownName = std::make_unique<std::string>(converted_, length);
   }
   XmlElement* element = new (arena_) XmlElement(ownName ? ownName.get() : name, ownName != nullptr, nullptr);
@@ -144,6 +144,8 @@ void XmlTreeBuilder::AddAttribute(XmlElement& element, const XML_Char* name, con
   if (unwritable) {
     storedLength = CodePageText::StorableFromConverted(value_, storedLength, storable_);
     stored = storable_;
+    // The stored form must fit the reader's buffer when the document is read again.
+    if (storedLength >= kBuffer) return Refuse();
   }
   // Expat has already refused a name given twice in one tag.
   size_t nameLength = std::char_traits<XML_Char>::length(name);
@@ -151,7 +153,7 @@ void XmlTreeBuilder::AddAttribute(XmlElement& element, const XML_Char* name, con
     element.AppendAttribute(pooled->data(), pooled->size(), stored, storedLength, &arena_, true);
     return;
   }
-  if (!Convert(name, nameLength)) return Refuse();
+  if (!ConvertName(name, nameLength)) return Refuse();
   element.AppendAttribute(converted_, nameLength, stored, storedLength, &arena_, false);
 }
 
@@ -171,5 +173,6 @@ void XmlTreeBuilder::Text(const XML_Char* text, int length) {
     if (*at == '?') *at = '&';
   if (!unwritable) return current_->SetTextBytes(start, end - start, &arena_);
   size_t size = CodePageText::StorableFromConverted(start, end - start, storable_);
-  current_->SetTextBytes(storable_, size, &arena_);
+  // Read again, a stored form this long would come back empty: it reads empty now.
+  current_->SetTextBytes(storable_, size < kBuffer ? size : 0, &arena_);
 }

@@ -51,8 +51,9 @@ class XmlTreeBuilder {
   // UTF-16 form when seen before; null when the pool takes no more names.
   const std::string* PooledElementName(const XML_Char* name, size_t& length);
   const std::string* PooledAttributeName(const XML_Char* name, size_t length);
-  // Converts into converted_; false when it does not fit.
-  bool Convert(const XML_Char* text, size_t& length, bool* unwritable = nullptr);
+  // Converts a name of `length` units into converted_; false when it does
+  // not fit or has a character the code page lacks.
+  bool ConvertName(const XML_Char* text, size_t& length);
   void Refuse();
 
   XML_Parser parser_;
