@@ -8,6 +8,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 out="$root/build/demo"
 mkdir -p "$out"
 win64="$root/build/win64"
+# Windows programs write text in the code page of the user (936 here) with
+# CR LF line ends; the report is UTF-8 with LF throughout.
+windows_text() { iconv -f GB18030 -t UTF-8 -c | tr -d '\r'; }
 {
   echo "== Export tables of the deliverables (build/win32)"
   for dll in peershare barshare certassist; do
@@ -32,7 +35,7 @@ win64="$root/build/win64"
     echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
-    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$win64" "$out"
+    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$win64" "$out" 2>&1 | windows_text
   echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
@@ -49,10 +52,10 @@ win64="$root/build/win64"
       --online 1234
     status=$?
     "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    exit $status' _ "$win64" "$out" || echo "clienthost: FAILED"
+    exit $status' _ "$win64" "$out" 2>&1 | windows_text || echo "clienthost: FAILED"
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
-    iconv -f GBK -t UTF-8 "$out/client/host-calls.log" > "$out/host-calls.txt"
+    windows_text < "$out/client/host-calls.log" > "$out/host-calls.txt"
     echo "-- HostClient calls (build/demo/host-calls.txt):"
     sed 's/^/  /' "$out/host-calls.txt"
   fi

@@ -20,6 +20,7 @@
 #include "WindowPicture.h"
 #include "frame/CoinsPrompt.h"
 #include "frame/PluginInterface.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -139,12 +140,13 @@ int DrivePlugin(const Options& options) {
   host.AddFriendRecord(20002, "李四", "", 1);
 
   std::string pluginPath = ExecutableFolder(options) + "\\Plugins\\peershare.dll";
-  HMODULE plugin = LoadLibraryA(pluginPath.c_str());
-  bool ok = Check(plugin != nullptr, "load Plugins\\peershare.dll");
-  if (plugin == nullptr) return 1;
-  auto getType = Export<int (*)()>(plugin, "getType");
-  auto getNameIcon = Export<void* (*)(char*)>(plugin, "getNameIcon");
-  auto init = Export<PluginInterface* (*)(HostClient*)>(plugin, "init");
+  // Unloaded on every way out, after the windows and before the host.
+  win::UniqueModule plugin(LoadLibraryA(pluginPath.c_str()));
+  bool ok = Check(plugin.Get() != nullptr, "load Plugins\\peershare.dll");
+  if (!plugin) return 1;
+  auto getType = Export<int (*)()>(plugin.Get(), "getType");
+  auto getNameIcon = Export<void* (*)(char*)>(plugin.Get(), "getNameIcon");
+  auto init = Export<PluginInterface* (*)(HostClient*)>(plugin.Get(), "init");
   ok = Check(getType && getNameIcon && init, "exports getType, getNameIcon, init") && ok;
   if (!(getType && getNameIcon && init)) return 1;
   std::printf("  getType() = %d\n", getType());
@@ -191,7 +193,7 @@ int DrivePlugin(const Options& options) {
 
   face->Stop();
   ok = Check(!IsWindow(main), "Stop() destroyed the main window") && ok;
-  FreeLibrary(plugin);
+  plugin.Reset();
   std::printf("  host calls logged: %u (host-calls.log)\n", static_cast<unsigned>(host.Calls().size()));
   return ok ? 0 : 1;
 }

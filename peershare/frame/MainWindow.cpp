@@ -108,7 +108,10 @@ bool MainWindow::CreateFrom(int templateId) {
   InitCommonControlsEx(&controls);
   // The browser control needs OLE on this thread for the window's lifetime.
   if (!oleInitialized_) oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
-  if (Create(templateId, GetDesktopWindow())) return true;
+  if (Create(templateId, GetDesktopWindow())) {
+    templateId_ = templateId;
+    return true;
+  }
   ReleaseOle();
   return false;
 }
@@ -240,7 +243,7 @@ std::string MainWindow::RecommendationMail() const {
   char body[512];
   std::snprintf(body, sizeof body,
                 "你好！我正在用拓瓦交换文件，影片、音乐、软件应有尽有，下载又快又方便，推荐你也来试试。"
-                "拓瓦下载地址：%s 我的拓瓦号是%u，装好后记得加我为好友！",
+                "拓瓦下载地址：%s 装好后记得加我为好友，我的拓瓦号是%u",
                 kClientDownloadPage, static_cast<unsigned>(user_));
   return std::string("mailto:?subject=好东西推荐&body=") + body;
 }
@@ -303,6 +306,9 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
   // here, in that order, by the components that own them.
   user_ = user;
   coins_ = coins;
+  // The small window that Initialize shows lacks the main window's controls:
+  // never started, it makes way for the main window proper.
+  if (Handle() != nullptr && state_ == State::NotStarted && templateId_ != IDD_MAIN) Destroy();
   if (!CreateFrom(IDD_MAIN)) return 0;
   state_ = State::Running;
   unfiltered_ = ReadUnfilteredMode();
@@ -328,6 +334,7 @@ void MainWindow::Suspend() {
 void MainWindow::Resume(int32_t, int32_t, int32_t) {
   ModuleStateGuard guard;
   if (!Started()) return;
+  startTime_ = GetTickCount();
   friendPanel_.Rebuild(host_, user_);
   state_ = State::Running;
 }
@@ -411,17 +418,20 @@ int32_t MainWindow::OpenFile(int32_t kind, int32_t, int32_t, const char* path) {
   return result > 32 ? 1 : 0;
 }
 
+// Values of the main object, window or not.
 int32_t MainWindow::GetMainValues(int32_t* a, int32_t* b) {
   ModuleStateGuard guard;
-  if (!Started() || a == nullptr || b == nullptr) return 0;
+  if (a == nullptr || b == nullptr) return 0;
   *a = static_cast<int32_t>(user_);
   *b = coins_;
   return 1;
 }
 
+// A setting of "custom.ini": a client may ask before Start, which reads it.
 int32_t MainWindow::GetSyncDownloadLimit() {
   ModuleStateGuard guard;
-  return Started() ? config_.SyncDownloadLimit() : 0;
+  if (!Started()) config_.Read();
+  return config_.SyncDownloadLimit();
 }
 
 int32_t MainWindow::Slot8(int32_t, int32_t, int32_t) {

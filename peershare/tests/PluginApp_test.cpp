@@ -42,11 +42,13 @@ TEST(PluginApp, AHostHandedOverAfterInitializeReachesTheWindow) {
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
   plugin->SetAccount(1, 2, 3);
   EXPECT_NE(app.Main()->Status().Text().find("当前在线 55"), std::string::npos);
-  EXPECT_EQ(host.CallsOf("GetImageList").size(), 1u);
+  // Once for the initial window when the host arrives, once for the main
+  // window that Start puts in its place.
+  EXPECT_EQ(host.CallsOf("GetImageList").size(), 2u);
   plugin->Stop();
 }
 
-TEST(PluginApp, InitializeCreatesTheInitialWindowOnceAndStartKeepsIt) {
+TEST(PluginApp, InitializeCreatesTheInitialWindowOnceAndStartReplacesIt) {
   TempFolder folder;
   LoggingHost host;
   PluginApp app;
@@ -60,12 +62,22 @@ TEST(PluginApp, InitializeCreatesTheInitialWindowOnceAndStartKeepsIt) {
   EXPECT_EQ(GetDlgItem(initial, IDC_STATUS_LINE), nullptr);
   EXPECT_TRUE(app.Initialize());
   EXPECT_EQ(app.Main()->Handle(), initial);
+  // The initial window lacks the search bar, the status line and the help
+  // buttons: Start puts the main window proper in its place.
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
-  EXPECT_EQ(app.Main()->Handle(), initial);
-  plugin->ShowPanel(MainWindow::kFriends);  // works without most controls
-  EXPECT_EQ(app.Main()->VisiblePanel(), MainWindow::kFriends);
-  plugin->Stop();
+  HWND main = app.Main()->Handle();
   EXPECT_FALSE(IsWindow(initial));
+  ASSERT_NE(main, nullptr);
+  for (int id : {IDC_STATUS_LINE, IDC_SEARCH_TEXT, IDC_QUICK_GUIDE, IDC_PLAYER_DOWNLOADS, IDC_HELP_PAGE})
+    EXPECT_NE(GetDlgItem(main, id), nullptr) << id;
+  plugin->ShowPanel(MainWindow::kFriends);
+  EXPECT_EQ(app.Main()->VisiblePanel(), MainWindow::kFriends);
+  // A second Start (after Stop) keeps to the main window too.
+  plugin->Stop();
+  EXPECT_FALSE(IsWindow(main));
+  ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
+  EXPECT_NE(GetDlgItem(app.Main()->Handle(), IDC_STATUS_LINE), nullptr);
+  plugin->Stop();
 }
 
 }  // namespace
