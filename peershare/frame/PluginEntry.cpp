@@ -19,14 +19,23 @@ extern "C" void* getNameIcon(char* name) {
   return LoadIconA(module, MAKEINTRESOURCEA(IDI_PLUGIN));
 }
 
+// Nothing may unwind into the client: a failure is the answer.
 extern "C" PluginInterface* init(HostClient* host) {
   ModuleStateGuard guard;
-  return PluginApp::Instance().Init(host);
+  try {
+    return PluginApp::Instance().Init(host);
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 extern "C" bool PluginInitialize(CWnd*) {
   ModuleStateGuard guard;
-  return PluginApp::Instance().Initialize();
+  try {
+    return PluginApp::Instance().Initialize();
+  } catch (...) {
+    return false;
+  }
 }
 
 // Only the main window object is made here: no window, no file, no COM.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <bzlib.h>
 
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ProcessMemory.h"
 #include "TempFolder.h"
 
 namespace {
@@ -110,23 +110,16 @@ std::string Bomb() {
   return output;
 }
 
-size_t PeakPrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PeakPagefileUsage;
-}
-
 TEST(Bzip2File, DecompressionBombIsRefusedWithoutHoldingItsOutput) {
   TempFolder folder;
   const std::string path = folder.File("bomb.xml"), bomb = Bomb();
   ASSERT_LT(bomb.size(), 1000u);
   ASSERT_TRUE(WriteFileBytes(path, bomb));
-  const size_t before = PeakPrivateBytes();
+  const size_t before = ProcessMemory::Read().peak;
   std::string text = "stale";
   EXPECT_FALSE(Bzip2File::DecompressToText(path, text));
   EXPECT_EQ("", text);
-  EXPECT_LT(PeakPrivateBytes() - before, size_t{64} << 20);
+  EXPECT_LT(ProcessMemory::Read().peak - before, size_t{64} << 20);
 }
 
 // A disk that fills up during the write: run under a file size limit by the

@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "ProcessMemory.h"
 #include "TempFolder.h"
 #include "frame/XmlDocument.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -45,21 +46,13 @@ bool OnSmallStack(const std::function<void()>& work) {
       return 7;
     }
   };
-  HANDLE thread = CreateThread(nullptr, 1 << 20, &Call::Run, const_cast<std::function<void()>*>(&work),
-                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  if (thread == nullptr) return false;
-  WaitForSingleObject(thread, INFINITE);
+  win::UniqueThread thread(CreateThread(nullptr, 1 << 20, &Call::Run, const_cast<std::function<void()>*>(&work),
+                                        STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+  if (!thread) return false;
+  WaitForSingleObject(thread.Get(), INFINITE);
   DWORD code = 0;
-  GetExitCodeThread(thread, &code);
-  CloseHandle(thread);
+  GetExitCodeThread(thread.Get(), &code);
   return code == 7;
-}
-
-size_t PeakPrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PeakPagefileUsage;
 }
 
 TEST(XmlHostileInput, UnclosedNestingIsRefusedAndFreed) {
@@ -128,10 +121,10 @@ TEST(XmlHostileInput, DocumentTypeDefaultsAreNotKept) {
   for (int i = 0; i < 64; ++i) text += " a" + std::to_string(i) + " CDATA \"" + std::string(2047, 'x') + "\"";
   text += ">]><r>" + Repeated("<e/>", 4000) + "<e a1=\"mine\"/></r>";
   ASSERT_GT(text.size(), 136000u);
-  const size_t before = PeakPrivateBytes();
+  const size_t before = ProcessMemory::Read().peak;
   OwnedDocument document = NewDocument();
   ASSERT_TRUE(document->Parse(text));
-  EXPECT_LT(PeakPrivateBytes() - before, size_t{32} << 20);
+  EXPECT_LT(ProcessMemory::Read().peak - before, size_t{32} << 20);
   XmlElement* root = document->Child(0);
   ASSERT_EQ(4001u, root->ChildCount());
   EXPECT_TRUE(root->Child(0)->Attributes().empty());

@@ -5,7 +5,6 @@
 #include "HostileInput.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ProcessMemory.h"
 #include "win/Handles.h"
 
 namespace hostile {
@@ -90,13 +90,7 @@ DWORD WINAPI Watchdog(void* context) {
   }
 }
 
-size_t PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  // Wine leaves PrivateUsage at zero; PagefileUsage counts the same memory.
-  return std::max<size_t>(counters.PrivateUsage, counters.PagefileUsage);
-}
+size_t PrivateBytes() { return ProcessMemory::Read().now; }
 
 bool Parse(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
