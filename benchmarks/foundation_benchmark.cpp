@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BestTime.h"
 #include "CookieSigner.h"
 #include "frame/XmlDocument.h"
 #include "webslice/SignedCookieCheck.h"
@@ -32,13 +33,6 @@ double Seconds(const std::function<void()>& work) {
   work();
   QueryPerformanceCounter(&end);
   return double(end.QuadPart - start.QuadPart) / frequency.QuadPart;
-}
-
-// The best of `rounds` timings of `work`, in seconds.
-double BestTime(int rounds, const std::function<void()>& work) {
-  double best = 1e30;
-  for (int i = 0; i < rounds; ++i) best = std::min(best, Seconds(work));
-  return best;
 }
 
 double Median(std::vector<double> values) {

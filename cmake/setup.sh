@@ -13,6 +13,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xauth libgcrypt-mingw-w64-dev googletest cmake dpkg-dev patch locales
+  # the web server double of the tests and the main job; the system bzip2 checks published lists
+  python3 bzip2
   # a font with Chinese glyphs, for the pictures of peershare's windows
   fonts-wqy-microhei
 )

@@ -1,6 +1,8 @@
 #include "button/ShareButton.h"
 
 #include "button/ButtonResources.h"
+#include "button/ShareCommand.h"
+#include "win/QiTable.h"
 
 namespace {
 const ButtonJobEntry kShareJobs[] = {{1, 17509}, {0, 0}};
@@ -26,16 +28,20 @@ int ShareButton::imageIndex = -1;
 ShareButton::ShareButton() : ToolbarButtonBase(kConfig, &kJobs, &imageIndex) {}
 
 HRESULT ShareButton::QueryInterface(REFIID iid, void** out) {
-  if (out != nullptr && iid == IID_IShareButtonMarker) {
-    *out = static_cast<IToolbarButton*>(this);
-    AddRef();
-    return S_OK;
-  }
+  // The marker only tells the toolbar which button this is; it is answered
+  // with the button's main interface. Everything else the base answers.
+  static const win::QiEntry kInterfaces[] = {
+      {&IID_IShareButtonMarker, win::QiOffset<IToolbarButton, ShareButton>()},
+      {nullptr, 0},
+  };
+  if (SUCCEEDED(win::QiSearch(this, kInterfaces, iid, out))) return S_OK;
   return ToolbarButtonBase::QueryInterface(iid, out);
 }
 
-// Pressing Share does nothing yet; the share command comes with the share window.
-HRESULT ShareButton::Execute() { return S_OK; }
+HRESULT ShareButton::Execute() {
+  ShareCommand command(Module(), Host(), ToolbarWindow(), Browser(), shareWindow_);
+  return command.Execute();
+}
 
 int ShareButton::OnTimer(UINT timerId) {
   if (LOWORD(timerId) == 0) return 1;

@@ -4,12 +4,12 @@
 #include <windows.h>
 
 #include "JobButton.h"
+#include "win/ComPtr.h"
 
 int main() {
-  JobButton* button = new JobButton(68, 0);
+  auto button = win::ComPtr<JobButton>::Adopt(new JobButton(68, 0));
   button->JobTick();
   const bool offered = button->offered != 0;
   button->StopJob();
-  button->Release();
   return offered ? 1 : 2;
 }

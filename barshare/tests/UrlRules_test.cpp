@@ -12,6 +12,7 @@
 #include "ToolbarTestSupport.h"
 #include "button/HostsFileNames.h"
 #include "button/RegistrableTldTable.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -303,6 +304,11 @@ TEST(EscapeForUrl, DoubleByteCharactersAreNeverSplit) {
   EXPECT_FALSE(e.result);
   EXPECT_EQ(e.text.size(), 4164u);
   EXPECT_EQ(e.text.substr(e.text.size() - 6), L"%d6%d0");
+  // Nor by the output's limit: the half pair that would fit is left out.
+  Escaped cut = Escape(L"中中", 10, 936);
+  EXPECT_FALSE(cut.result);
+  EXPECT_EQ(cut.text, L"%d6%d0");
+  EXPECT_EQ(Escape(L"a.中", 10, 936).text, L"a%2e");
   // A pair closes on the byte after its lead, whatever comes between copies.
   EXPECT_EQ(Escape(L"a中b中", 2084, 936).text, L"a%d6%d0b%d6%d0");
 }
@@ -348,23 +354,25 @@ namespace {
 // threads race to load the hosts file, and all must see the same names.
 TEST(HostsFileNames, LoadsOnceForConcurrentCallers) {
   constexpr int kThreads = 8;
-  HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  win::UniqueEvent start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   struct Work {
     HANDLE start;
     volatile LONG found = 0;
-  } work{start};
+  } work{start.Get()};
   auto body = [](void* parameter) -> DWORD {
     Work* w = static_cast<Work*>(parameter);
     WaitForSingleObject(w->start, INFINITE);
     if (LooksLikeUrl(L"intranet-box") && HostsFileNames::Names().size() == 6) InterlockedIncrement(&w->found);
     return 0;
   };
-  HANDLE threads[kThreads];
-  for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, body, &work, 0, nullptr);
-  SetEvent(start);
-  WaitForMultipleObjects(kThreads, threads, TRUE, 10000);
-  for (HANDLE thread : threads) CloseHandle(thread);
-  CloseHandle(start);
+  win::UniqueThread threads[kThreads];
+  HANDLE waitable[kThreads];
+  for (int i = 0; i < kThreads; ++i) {
+    threads[i].Reset(CreateThread(nullptr, 0, body, &work, 0, nullptr));
+    waitable[i] = threads[i].Get();
+  }
+  SetEvent(start.Get());
+  WaitForMultipleObjects(kThreads, waitable, TRUE, 10000);
   EXPECT_EQ(work.found, kThreads);
   EXPECT_EQ(&HostsFileNames::Names(), &HostsFileNames::Names());
 }

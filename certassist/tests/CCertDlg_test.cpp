@@ -7,7 +7,10 @@
 
 #include "CCertDlg.h"
 #include "CertificateMaker.h"
+#include "OwnWindows.h"
 #include "TestText.h"
+#include "win/CryptHandles.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -57,14 +60,13 @@ class CertDlgTest : public ::testing::Test {
   // The expected certificates in the order a fresh handle of the store enumerates them.
   std::vector<Expected> InStoreOrder() const {
     std::vector<Expected> ordered;
-    HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
+    win::UniqueCertStore store(CertOpenSystemStoreW(0, L"MY"));
     PCCERT_CONTEXT cert = nullptr;
-    while ((cert = CertEnumCertificatesInStore(store, cert)) != nullptr) {
+    while ((cert = CertEnumCertificatesInStore(store.Get(), cert)) != nullptr) {
       for (const Expected& e : expected_) {
         if (CertCompareCertificate(X509_ASN_ENCODING, cert->pCertInfo, e.cert->pCertInfo)) ordered.push_back(e);
       }
     }
-    CertCloseStore(store, 0);
     return ordered;
   }
 
@@ -119,7 +121,7 @@ TEST_F(CertDlgTest, ANameThatDoesNotDecodeStopsTheEnumeration) {
 }
 
 // Drives a shown dialog from a second thread, as a user would.
-class DialogDriver {
+class DialogDriver : public OwnWindows {
  public:
   explicit DialogDriver(std::function<void(HWND)> script)
       : thread_([this, script] {
@@ -130,27 +132,6 @@ class DialogDriver {
   ~DialogDriver() { thread_.join(); }
   bool Found() const { return found_; }
 
-  static HWND WaitFor(const std::function<HWND()>& find) {
-    for (int attempt = 0; attempt < 400; ++attempt) {
-      if (HWND window = find()) return window;
-      Sleep(25);
-    }
-    return nullptr;
-  }
-
-  // A dialog window of this process with caption (any caption when null) and owner.
-  static HWND FindOwnWindow(const wchar_t* caption, HWND owner) {
-    for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", caption); window != nullptr;
-         window = FindWindowExW(nullptr, window, L"#32770", caption)) {
-      DWORD process = 0;
-      GetWindowThreadProcessId(window, &process);
-      if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-          (owner == nullptr || GetWindow(window, GW_OWNER) == owner))
-        return window;
-    }
-    return nullptr;
-  }
-
   static HWND FindOtherWindow(HWND except) {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window != nullptr;
          window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
@@ -159,21 +140,6 @@ class DialogDriver {
       if (process == GetCurrentProcessId() && IsWindowVisible(window) && window != except) return window;
     }
     return nullptr;
-  }
-
-  static CString ChildTexts(HWND window) {
-    CString texts;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM all) {
-          wchar_t text[256] = {};
-          GetWindowTextW(child, text, 256);
-          *reinterpret_cast<CString*>(all) += text;
-          *reinterpret_cast<CString*>(all) += L"|";
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
-    return texts;
   }
 
   static CString ItemText(HWND list, int item, int subItem) {
@@ -221,25 +187,21 @@ std::vector<DWORD> Pixels(const std::function<void(HDC)>& draw) {
   BITMAPINFO format{};
   format.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  win::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  win::UniqueBitmap bitmap(CreateDIBSection(dc.Get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  HGDIOBJ old = SelectObject(dc.Get(), bitmap.Get());
   for (int i = 0; i < 256; ++i) static_cast<DWORD*>(bits)[i] = 0x00FF00FF;
-  draw(dc);
+  draw(dc.Get());
   GdiFlush();
   std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 256);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  SelectObject(dc.Get(), old);
   return pixels;
 }
 
 std::vector<DWORD> ResourceIconPixels(int id) {
-  HICON icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(L"certassist.dll"), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
-  std::vector<DWORD> pixels = Pixels([icon](HDC dc) { DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL); });
-  DestroyIcon(icon);
-  return pixels;
+  win::UniqueIcon icon(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(L"certassist.dll"), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)));
+  return Pixels([&icon](HDC dc) { DrawIconEx(dc, 0, 0, icon.Get(), 16, 16, 0, nullptr, DI_NORMAL); });
 }
 
 TEST_F(CertDlgTest, ShowsTheListedCertificatesInStoreOrder) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/Handles.h"
+
 #include "button/ToolbarInterfaces.h"
 
 // The toolbar's account service with a signed-in account chosen by the test.
@@ -13,6 +15,12 @@ class AccountServiceDouble : public IAccountService {
   void SignIn(int number, const std::wstring& key) {
     number_ = number;
     key_ = key;
+  }
+  // What GetLoginInfo answers from now on, whatever the account; by default
+  // nonzero exactly when an account number is set.
+  void SetAnswer(int answer) {
+    answer_ = answer;
+    answerSet_ = true;
   }
   int Calls() const { return calls_; }
 
@@ -29,18 +37,19 @@ class AccountServiceDouble : public IAccountService {
   int number_ = 0;
   std::wstring key_;
   int calls_ = 0;
+  int answer_ = 0;
+  bool answerSet_ = false;
 };
 
 // The toolbar's shared account map, created and kept by the toolbar.
 class AccountMapping {
  public:
   explicit AccountMapping(LONG accountNumber);
-  ~AccountMapping();
   AccountMapping(const AccountMapping&) = delete;
   AccountMapping& operator=(const AccountMapping&) = delete;
-  bool Valid() const { return view_ != nullptr; }
+  bool Valid() const { return view_.IsValid(); }
 
  private:
-  HANDLE mapping_ = nullptr;
-  BYTE* view_ = nullptr;
+  win::UniqueFileMapping mapping_;
+  win::UniqueMappedView view_;
 };

@@ -10,14 +10,17 @@
 #include "frame/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
-#include "frame/UniqueResource.h"
+#include "share/ShareLibrary.h"
+#include "win/Handles.h"
 
 class HostClient;
 
 // The plug-in's main dialog. It is also the PluginInterface the client gets
 // from init(): every operation switches to the library's module state, and
 // the ones that need the window do nothing (and answer 0) unless the window
-// was started and not stopped.
+// was started and not stopped. The window and its panels are in
+// MainWindow.cpp, the operations in MainWindowOperations.cpp, the buttons in
+// MainWindowCommands.cpp.
 class MainWindow : public Dialog, public PluginInterface {
  public:
   enum class State { NotStarted, Running, Stopping, Suspended };
@@ -44,6 +47,7 @@ class MainWindow : public Dialog, public PluginInterface {
   // The browser child 59748; null where no browser control could be hosted.
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
+  ShareLibrary& Library() { return shareLibrary_; }
   // The "mailto:" link of the recommendation mail, ending with the user's number.
   std::string RecommendationMail() const;
   // When Start or Resume last started the traffic clock (GetTickCount).
@@ -107,6 +111,7 @@ class MainWindow : public Dialog, public PluginInterface {
   void SelectPanel(int panel);
   void BringToFront();
   void InitSearchBar();
+  void FillSearchBar(int32_t type, const char* text);
   void CreateSearchAnimation();
   void Layout();
   void OpenAddress(const std::string& address) const;
@@ -127,5 +132,6 @@ class MainWindow : public Dialog, public PluginInterface {
   StatusLine status_;
   HtmlView noticeView_;
   bool oleInitialized_ = false;
-  UniqueResource<HBRUSH, &DeleteObject> background_;
+  win::UniqueBrush background_;
+  ShareLibrary shareLibrary_;
 };

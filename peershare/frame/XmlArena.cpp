@@ -104,7 +104,7 @@ void XmlArena::Free(void* memory, size_t size) noexcept {
   Release(BlockOf(memory), 1);
 }
 
-void XmlArena::Releaser::Free(void* memory, size_t size) noexcept {
+void XmlArena::FreeBatch::Free(void* memory, size_t size) noexcept {
   if (memory == nullptr) return;
   if (size > kLargest) return ::operator delete(memory);
   Block* block = BlockOf(memory);
@@ -115,7 +115,7 @@ void XmlArena::Releaser::Free(void* memory, size_t size) noexcept {
   ++pending_;
 }
 
-void XmlArena::Releaser::Flush() noexcept {
+void XmlArena::FreeBatch::Flush() noexcept {
   if (block_ != nullptr && pending_ > 0) Release(block_, pending_);
   block_ = nullptr;
   pending_ = 0;

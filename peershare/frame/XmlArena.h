@@ -29,12 +29,12 @@ class XmlArena {
 
   // Frees many allocations at once: consecutive ones from the same block
   // are counted together and the block is told once.
-  class Releaser {
+  class FreeBatch {
    public:
-    Releaser() = default;
-    ~Releaser() { Flush(); }
-    Releaser(const Releaser&) = delete;
-    Releaser& operator=(const Releaser&) = delete;
+    FreeBatch() = default;
+    ~FreeBatch() { Flush(); }
+    FreeBatch(const FreeBatch&) = delete;
+    FreeBatch& operator=(const FreeBatch&) = delete;
     void Free(void* memory, size_t size) noexcept;
     void Flush() noexcept;
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/CodePageText.h"
+#include "frame/XmlCodePage.h"
 #include "frame/XmlTreeBuilder.h"
 #include "frame/XmlWriter.h"
 #include "win/Handles.h"
@@ -85,7 +85,7 @@ bool XmlDocument::Load(const std::string& path) {
   try {
     std::string text;
     if (ReadWholeFile(path, text)) {
-      const char* zero = CodePageText::FindByte(text.data(), text.size(), '\0');
+      const char* zero = XmlCodePage::FindByte(text.data(), text.size(), '\0');
       return ParseBytes(text.data(), zero != nullptr ? zero - text.data() : text.size());
     }
   } catch (...) {
@@ -96,14 +96,14 @@ bool XmlDocument::Load(const std::string& path) {
 
 bool XmlDocument::Parse(const std::string& text) {
   // The text ends at its first zero, as it does for a loaded file.
-  const char* zero = CodePageText::FindByte(text.data(), text.size(), '\0');
+  const char* zero = XmlCodePage::FindByte(text.data(), text.size(), '\0');
   return ParseBytes(text.data(), zero != nullptr ? zero - text.data() : text.size());
 }
 
 bool XmlDocument::ParseBytes(const char* text, size_t length) {
   DeleteChildren();
   size_t start = 0;
-  for (const char* question = text; (question = CodePageText::FindByte(question, text + length - question, '?'));) {
+  for (const char* question = text; (question = XmlCodePage::FindByte(question, text + length - question, '?'));) {
     if (++question < text + length && *question == '>') {
       start = question + 1 - text;
       break;

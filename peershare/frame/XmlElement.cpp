@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <typeinfo>
 
-#include "frame/CodePageText.h"
+#include "frame/XmlCodePage.h"
 #include "frame/XmlArena.h"
 #include "frame/XmlNamePool.h"
 #include "frame/XmlWriter.h"
@@ -112,8 +112,8 @@ XmlElement::XmlElement(const std::string* name, bool ownedName, XmlElement* pare
 
 XmlElement::~XmlElement() {
   DeleteChildren();
-  XmlArena::Releaser releaser;
-  FreeStorage(releaser);
+  XmlArena::FreeBatch batch;
+  FreeStorage(batch);
 }
 
 XmlElement* XmlElement::NewElement(const std::string& name) { return new XmlElement(name); }
@@ -121,7 +121,7 @@ XmlElement* XmlElement::NewElement(const std::string& name) { return new XmlElem
 // Deletes the subtree from its last leaf upwards: each element is deleted
 // once it has no children left, so no deletion ever recurses.
 void XmlElement::DeleteChildren() {
-  XmlArena::Releaser releaser;
+  XmlArena::FreeBatch batch;
   XmlElement* element = this;
   while (element != this || element->childCount_ > 0) {
     if (element->childCount_ > 0) {
@@ -132,9 +132,9 @@ void XmlElement::DeleteChildren() {
     --parent->childCount_;
     element->parent_ = nullptr;
     if (typeid(*element) == typeid(XmlElement)) {
-      element->FreeStorage(releaser);
+      element->FreeStorage(batch);
       element->~XmlElement();
-      releaser.Free(element, sizeof(XmlElement));
+      batch.Free(element, sizeof(XmlElement));
     } else {
       delete element;
     }
@@ -142,24 +142,24 @@ void XmlElement::DeleteChildren() {
   }
 }
 
-void XmlElement::FreeStorage(XmlArena::Releaser& releaser) noexcept {
+void XmlElement::FreeStorage(XmlArena::FreeBatch& batch) noexcept {
   if (Details* details = details_) {
     delete details->textView;
     delete details->attributeView;
-    releaser.Free(const_cast<char*>(details->text.data), details->text.Length());
+    batch.Free(const_cast<char*>(details->text.data), details->text.Length());
     for (uint32_t i = 0; i < details->attributeCount; ++i) {
       const AttributeSlot& slot = details->attributes[i];
-      if ((slot.name.size & kBorrowed) == 0) releaser.Free(const_cast<char*>(slot.name.data), slot.name.Length());
-      releaser.Free(const_cast<char*>(slot.value.data), slot.value.Length());
+      if ((slot.name.size & kBorrowed) == 0) batch.Free(const_cast<char*>(slot.name.data), slot.name.Length());
+      batch.Free(const_cast<char*>(slot.value.data), slot.value.Length());
     }
-    releaser.Free(details->attributes, details->attributeCapacity * sizeof(AttributeSlot));
+    batch.Free(details->attributes, details->attributeCapacity * sizeof(AttributeSlot));
     details->~Details();
-    releaser.Free(details, sizeof(Details));
+    batch.Free(details, sizeof(Details));
     details_ = nullptr;
   }
   if (children_ != nullptr) {
     size_t capacity = reinterpret_cast<uintptr_t>(children_[-1]);
-    releaser.Free(children_ - 1, (capacity + 1) * sizeof(XmlElement*));
+    batch.Free(children_ - 1, (capacity + 1) * sizeof(XmlElement*));
     children_ = nullptr;
     childCount_ = 0;
   }
@@ -272,7 +272,7 @@ const std::string& XmlElement::Text() const {
 }
 
 void XmlElement::SetText(std::string text) {
-  CodePageText::MakeStorable(text, CodePageText::StoredAs::Text);
+  XmlCodePage::MakeStorable(text, XmlCodePage::StoredAs::Text);
   SetTextBytes(text.data(), text.size(), nullptr);
 }
 
@@ -293,7 +293,7 @@ const std::vector<XmlElement::Attribute>& XmlElement::Attributes() const {
 
 void XmlElement::SetAttribute(const std::string& name, const std::string& value) {
   std::string storable = value;
-  CodePageText::MakeStorable(storable, CodePageText::StoredAs::AttributeValue);
+  XmlCodePage::MakeStorable(storable, XmlCodePage::StoredAs::AttributeValue);
   auto* slot = const_cast<AttributeSlot*>(FindAttribute(name.data(), name.size()));
   if (slot == nullptr) {
     AppendAttribute(name.data(), name.size(), storable.data(), storable.size(), nullptr, false);
@@ -413,7 +413,7 @@ void XmlElement::SetChildText(const std::string& name, const std::string& text) 
 
 void XmlElement::RemoveChild(XmlElement* child) {
   if (child == nullptr || child->parent_ != this) return;
-  child->Release();
+  child->Release();  // the tree's own release: the child's subtree goes with it
 }
 
 // --- copies and text form ---------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,7 +17,7 @@
 // recursion, so no depth of nesting can exhaust a thread's stack. Texts and
 // attribute values are stored so that they save and load back unchanged:
 // "<", ">" and '"', a "?" of a text and an "&" of a value as their full-width
-// forms, control characters as blanks (see CodePageText::MakeStorable).
+// forms, control characters as blanks (see XmlCodePage::MakeStorable).
 //
 // Elements live in XmlArena memory: create them with new or NewElement and
 // free them with Release (or delete).
@@ -49,6 +50,11 @@ class XmlElement {
                                 const char* attrValue = nullptr) const;
   // Deletes the subtree, detaches the element from its parent and destroys it.
   virtual void Release();
+  // For std::unique_ptr: an element or document that is owned on its own
+  // goes through Release, never a plain delete.
+  struct Releaser {
+    void operator()(XmlElement* element) const { element->Release(); }
+  };
   virtual ~XmlElement();
 
   // Appends `child`, taking it from its former parent. An element cannot
@@ -124,7 +130,7 @@ class XmlElement {
   XmlElement* Detach();
   // A copy without children, in `arena` (the shared one when null).
   XmlElement* CloneShallow(XmlArena* arena) const;
-  void FreeStorage(XmlArena::Releaser& releaser) noexcept;
+  void FreeStorage(XmlArena::FreeBatch& batch) noexcept;
 
   XmlElement* parent_ = nullptr;
   // The name: a pool string, or one of the element's own (lowest bit set).

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/CodePageText.h"
+#include "frame/XmlCodePage.h"
 #include "frame/XmlElement.h"
 #include "frame/XmlNamePool.h"
 
@@ -41,7 +41,7 @@ bool XmlTreeBuilder::Build(XmlElement& root, const char* text, size_t length) {
   auto* wide = static_cast<wchar_t*>(XML_GetBuffer(owner.parser, static_cast<int>((length + 1) * sizeof(wchar_t))));
   if (wide == nullptr) return false;
   wide[0] = L'\xFEFF';
-  size_t units = 1 + CodePageText::ToUtf16ReadingAmpersands(text, length, wide + 1);
+  size_t units = 1 + XmlCodePage::ToUtf16ReadingAmpersands(text, length, wide + 1);
   bool parsed = XML_ParseBuffer(owner.parser, static_cast<int>(units * sizeof(wchar_t)), XML_TRUE) == XML_STATUS_OK;
   return parsed && !builder->refused_;
 }
@@ -76,7 +76,7 @@ void XmlTreeBuilder::Refuse() {
 }
 
 bool XmlTreeBuilder::ConvertName(const XML_Char* text, size_t& length) {
-  int got = CodePageText::NameFromUtf16(text, length, converted_, kBuffer);
+  int got = XmlCodePage::NameFromUtf16(text, length, converted_, kBuffer);
   if (got < 0) return false;
   length = static_cast<size_t>(got);
   return true;
@@ -137,12 +137,12 @@ void XmlTreeBuilder::Start(const XML_Char* tag, const XML_Char** attributes) {
 
 void XmlTreeBuilder::AddAttribute(XmlElement& element, const XML_Char* name, const XML_Char* value) {
   bool unwritable = false;
-  int got = CodePageText::FromUtf16(value, value_, kBuffer, &unwritable);
+  int got = XmlCodePage::FromUtf16(value, value_, kBuffer, &unwritable);
   if (got < 0) return Refuse();
   const char* stored = value_;
   size_t storedLength = static_cast<size_t>(got);
   if (unwritable) {
-    storedLength = CodePageText::StorableFromConverted(value_, storedLength, storable_);
+    storedLength = XmlCodePage::StorableFromConverted(value_, storedLength, storable_);
     stored = storable_;
     // The stored form must fit the reader's buffer when the document is read again.
     if (storedLength >= kBuffer) return Refuse();
@@ -164,7 +164,7 @@ void XmlTreeBuilder::Text(const XML_Char* text, int length) {
   while (blanks < length && IsBlank(text[blanks])) ++blanks;
   if (blanks == length) return current_->SetTextBytes(nullptr, 0, &arena_);
   bool unwritable = false;
-  int got = CodePageText::FromUtf16(text, static_cast<size_t>(length), converted_, kBuffer, &unwritable);
+  int got = XmlCodePage::FromUtf16(text, static_cast<size_t>(length), converted_, kBuffer, &unwritable);
   if (got < 0) return current_->SetTextBytes(nullptr, 0, &arena_);
   // Leading blanks are single bytes in the code page too.
   char* start = converted_ + blanks;
@@ -172,7 +172,7 @@ void XmlTreeBuilder::Text(const XML_Char* text, int length) {
   for (char* at = start; at < end; ++at)
     if (*at == '?') *at = '&';
   if (!unwritable) return current_->SetTextBytes(start, end - start, &arena_);
-  size_t size = CodePageText::StorableFromConverted(start, end - start, storable_);
+  size_t size = XmlCodePage::StorableFromConverted(start, end - start, storable_);
   // Read again, a stored form this long would come back empty: it reads empty now.
   current_->SetTextBytes(storable_, size < kBuffer ? size : 0, &arena_);
 }

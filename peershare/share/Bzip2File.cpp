@@ -1,113 +1,114 @@
 #include "share/Bzip2File.h"
 
-#include <windows.h>
-
 #include <bzlib.h>
 
-#include <algorithm>
+#include <climits>
 #include <new>
 
-#include "win/Handles.h"
-#include "win/ReplacingFile.h"
+#include "share/FileBytes.h"
 
 namespace Bzip2File {
 namespace {
 
-// The whole file; false when it cannot be read or would not fit `limit`.
-bool ReadWholeFile(const std::string& path, size_t limit, std::string& content) {
-  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  LARGE_INTEGER size{};
-  if (!file || !GetFileSizeEx(file.Get(), &size) || static_cast<unsigned long long>(size.QuadPart) > limit) {
-    return false;
-  }
-  content.resize(static_cast<size_t>(size.QuadPart));
-  size_t done = 0;
-  while (done < content.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20));
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), &content[done], chunk, &got, nullptr) || got == 0) return false;
-    done += got;
-  }
-  return true;
-}
-
 void SetInput(bz_stream& stream, const std::string& input) {
+  // bzip2 never writes through next_in; its interface just lacks the const.
   stream.next_in = const_cast<char*>(input.data());
   stream.avail_in = static_cast<unsigned>(input.size());
 }
 
-bool Compress(const std::string& input, std::string& output) {
-  bz_stream stream{};
-  if (BZ2_bzCompressInit(&stream, kBlockSize, 0, kWorkFactor) != BZ_OK) return false;
-  SetInput(stream, input);
+// Runs one bzip2 step after the other, each into a fresh output buffer that
+// goes to `sink`, while the step answers `more` and `sink` takes the bytes.
+template <typename Step, typename Sink>
+int Pump(bz_stream& stream, int more, Step step, Sink sink) {
   char buffer[kBufferSize];
   int status;
   do {
     stream.next_out = buffer;
     stream.avail_out = sizeof buffer;
-    status = BZ2_bzCompress(&stream, BZ_FINISH);
-    output.append(buffer, sizeof buffer - stream.avail_out);
-  } while (status == BZ_FINISH_OK);
-  BZ2_bzCompressEnd(&stream);
+    status = step();
+    if (!sink(buffer, sizeof buffer - stream.avail_out)) return BZ_MEM_ERROR;
+  } while (status == more);
+  return status;
+}
+
+// Decompresses the whole stream, handing the output to `sink` piece by piece;
+// true when the stream ended properly within kMaxDecompressed bytes.
+template <typename Sink>
+bool Inflate(const std::string& compressed, Sink sink) {
+  bz_stream stream{};
+  if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
+  SetInput(stream, compressed);
+  size_t total = 0;
+  int status = Pump(
+      stream, BZ_OK,
+      [&] {
+        int step = BZ2_bzDecompress(&stream);
+        // Input used up before the end of the stream: the file is truncated.
+        return step == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0 ? BZ_UNEXPECTED_EOF : step;
+      },
+      [&](const char* data, size_t size) {
+        // The limit is checked before anything is kept.
+        if (size > kMaxDecompressed - total) return false;
+        total += size;
+        return sink(data, size);
+      });
+  BZ2_bzDecompressEnd(&stream);
   return status == BZ_STREAM_END;
 }
 
-// Runs the decompression of `input` and hands each piece of output to
-// `sink`, which answers false to give up. True when the stream ended
-// properly within kMaxDecompressed bytes.
-template <typename Sink>
-bool Decompress(const std::string& input, Sink sink) {
+}  // namespace
+
+bool Compress(const std::string& text, std::string& compressed) {
+  compressed.clear();
+  if (text.size() > UINT_MAX / 2) return false;
   bz_stream stream{};
-  if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
-  SetInput(stream, input);
-  char buffer[kBufferSize];
-  size_t total = 0;
-  int status;
-  do {
-    stream.next_out = buffer;
-    stream.avail_out = sizeof buffer;
-    status = BZ2_bzDecompress(&stream);
-    size_t produced = sizeof buffer - stream.avail_out;
-    if (produced > kMaxDecompressed - total || !sink(buffer, produced)) {
-      status = BZ_MEM_ERROR;
-      break;
-    }
-    total += produced;
-    // Input used up before the end of the stream: the file is truncated.
-    if (status == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0) status = BZ_UNEXPECTED_EOF;
-  } while (status == BZ_OK);
-  BZ2_bzDecompressEnd(&stream);
+  if (BZ2_bzCompressInit(&stream, kBlockSize, 0, kWorkFactor) != BZ_OK) return false;
+  SetInput(stream, text);
+  int status = BZ_MEM_ERROR;
+  try {
+    status = Pump(
+        stream, BZ_FINISH_OK, [&] { return BZ2_bzCompress(&stream, BZ_FINISH); },
+        [&](const char* data, size_t size) {
+          compressed.append(data, size);
+          return true;
+        });
+  } catch (const std::bad_alloc&) {
+  }
+  BZ2_bzCompressEnd(&stream);
+  if (status != BZ_STREAM_END) std::string().swap(compressed);
   return status == BZ_STREAM_END;
 }
 
 // A peer's list is untrusted: a first pass only measures it, so a stream that
 // expands past the limit costs time but no memory, and the text is then
 // allocated once at its exact size.
-bool DecompressBounded(const std::string& input, std::string& output) {
+bool Decompress(const std::string& compressed, std::string& text) {
+  text.clear();
+  if (compressed.empty() || compressed.size() > UINT_MAX / 2) return false;
   size_t size = 0;
-  if (!Decompress(input, [&size](const char*, size_t produced) {
-        size += produced;
-        return true;
-      })) {
-    return false;
-  }
-  output.reserve(size);
-  return Decompress(input, [&output](const char* data, size_t produced) {
-    if (produced > output.capacity() - output.size()) return false;
-    output.append(data, produced);
+  bool complete = Inflate(compressed, [&size](const char*, size_t piece) {
+    size += piece;
     return true;
-  }) && output.size() == size;
+  });
+  try {
+    if (complete) text.reserve(size);
+    complete = complete && Inflate(compressed, [&text](const char* data, size_t piece) {
+      if (piece > text.capacity() - text.size()) return false;
+      text.append(data, piece);
+      return true;
+    }) && text.size() == size;
+  } catch (const std::bad_alloc&) {
+    complete = false;
+  }
+  if (!complete) std::string().swap(text);
+  return complete;
 }
-
-}  // namespace
 
 bool CompressInPlace(const std::string& path) {
   try {
     std::string content, compressed;
-    if (!ReadWholeFile(path, kMaxDecompressed, content) || !Compress(content, compressed)) return false;
-    // The original stays in place until the compressed copy is complete.
-    return win::ReplacingFile::WriteAll(path, compressed.data(), compressed.size());
+    // The file keeps its content until the compressed copy is complete.
+    return FileBytes::Read(path, content) && Compress(content, compressed) && FileBytes::Write(path, compressed);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -115,16 +116,14 @@ bool CompressInPlace(const std::string& path) {
 
 bool DecompressToText(const std::string& path, std::string& text) {
   text.clear();
+  std::string compressed;
   try {
-    std::string compressed;
-    if (ReadWholeFile(path, kMaxDecompressed, compressed) && !compressed.empty() &&
-        DecompressBounded(compressed, text)) {
-      return true;
-    }
+    // A compressed list above the limit is refused without reading it.
+    if (!FileBytes::Read(path, compressed, kMaxDecompressed)) return false;
   } catch (const std::bad_alloc&) {
+    return false;
   }
-  std::string().swap(text);
-  return false;
+  return Decompress(compressed, text);
 }
 
 }  // namespace Bzip2File

@@ -10,6 +10,7 @@
 
 #include "LoggingHost.h"
 #include "TempFolder.h"
+#include "win/Handles.h"
 #include "controls/Dialog.h"
 #include "frame/ResourceIds.h"
 
@@ -215,18 +216,10 @@ TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
   EXPECT_EQ(plugin_.AddHostDownload("a", 0, "h", 10, ""), kDownloadNotReady);
   EXPECT_TRUE(host_.CallsOf("DownloadAdded").empty());
   EXPECT_EQ(plugin_.AddDownload("a", "h", 10, ""), kDownloadNotReady);
-  char digest[33] = "", path[MAX_PATH] = "untouched";
-  EXPECT_EQ(plugin_.GetShareListFile(5, digest, path), 2);
-  EXPECT_STREQ(path, "untouched");
-  int32_t hidden = -1, category = -1;
-  EXPECT_EQ(plugin_.LookupSharedFile("h", path, &hidden, &category), 0);
   EXPECT_EQ(plugin_.SetDownloadFolder("C:\\d", 1), 0);
   int32_t value = -3;
   EXPECT_STREQ(plugin_.GetDownloadFolder(&value), "");
   EXPECT_EQ(value, -3);
-  int32_t count = -1;
-  char id[64] = "";
-  EXPECT_EQ(plugin_.OpenShareLibrary(10001, id, &count), 0);
   EXPECT_EQ(plugin_.HashFile("C:\\a", 0), 0);
   uint32_t flags = 99;
   EXPECT_EQ(plugin_.GetBusy(&flags), 1);
@@ -366,21 +359,19 @@ TEST_F(MainWindowTest, AFailingFriendListOrNoImageListLeavesAnEmptyOrPlainTree) 
 class FilterFlagsTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    HKEY key = nullptr;
-    existed_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (key != nullptr) RegCloseKey(key);
+    win::UniqueRegKey key;
+    existed_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
     if (existed_) GTEST_SKIP() << "Tovak.Document exists in this prefix";
   }
   void TearDown() override {
     if (!existed_) RegDeleteKeyA(HKEY_CLASSES_ROOT, "Tovak.Document");
   }
   void SetFlags(DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    win::UniqueRegKey key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
                               nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(key, "FilterFlags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
+    RegSetValueExA(key.Get(), "FilterFlags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   }
   bool existed_ = false;
 };

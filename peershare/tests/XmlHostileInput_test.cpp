@@ -17,14 +17,8 @@
 
 namespace {
 
-struct ReleaseDocument {
-  void operator()(XmlDocument* document) const { document->Release(); }
-};
-using OwnedDocument = std::unique_ptr<XmlDocument, ReleaseDocument>;
-struct ReleaseElement {
-  void operator()(XmlElement* element) const { element->Release(); }
-};
-using OwnedElement = std::unique_ptr<XmlElement, ReleaseElement>;
+using OwnedDocument = std::unique_ptr<XmlDocument, XmlElement::Releaser>;
+using OwnedElement = std::unique_ptr<XmlElement, XmlElement::Releaser>;
 
 OwnedDocument NewDocument() { return OwnedDocument(XmlDocument::NewDocument()); }
 

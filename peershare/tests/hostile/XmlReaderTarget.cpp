@@ -11,10 +11,7 @@
 
 namespace {
 
-struct ReleaseDocument {
-  void operator()(XmlDocument* document) const { document->Release(); }
-};
-using OwnedDocument = std::unique_ptr<XmlDocument, ReleaseDocument>;
+using OwnedDocument = std::unique_ptr<XmlDocument, XmlElement::Releaser>;
 
 const std::vector<std::string> kSamples = {
     "<?xml version='1.0' encoding='gb2312'?>\r\n<ShareFile version=\"2\" TimeStamp=\"261208101010\">\r\n"

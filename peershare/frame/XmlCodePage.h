@@ -7,7 +7,7 @@
 // texts, and the UTF-16 that Expat reads and reports; and the rule that keeps
 // a stored text writable. Runs of ASCII are handled here, the rest by the
 // system's conversion.
-namespace CodePageText {
+namespace XmlCodePage {
 
 // Converts `length` UTF-16 units into `out`, which holds `capacity` bytes;
 // -1 when the result needs `capacity` bytes or more (one stays for the
@@ -43,4 +43,4 @@ size_t StorableFromConverted(const char* text, size_t length, char* out);
 // here goes byte by byte, this looks at eight bytes at a time.
 const char* FindByte(const char* text, size_t length, char byte);
 
-}  // namespace CodePageText
+}  // namespace XmlCodePage

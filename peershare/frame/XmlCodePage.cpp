@@ -1,4 +1,4 @@
-#include "frame/CodePageText.h"
+#include "frame/XmlCodePage.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include <memory>
 #include <new>
 
-namespace CodePageText {
+namespace XmlCodePage {
 namespace {
 
 bool IsUnwritable(unsigned char byte) { return byte == '<' || byte == '>' || byte == '"'; }
@@ -316,4 +316,4 @@ void MakeStorable(std::string& text, StoredAs kind) {
   if (kind == StoredAs::Text) text.erase(0, text.find_first_not_of(" \t"));
 }
 
-}  // namespace CodePageText
+}  // namespace XmlCodePage

@@ -1,0 +1,250 @@
+// The PluginInterface operations the client calls through the main window.
+// Every one switches to the library's module state first; the ones that
+// need the window do nothing (and answer 0) unless it was started.
+#include "frame/MainWindow.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "frame/HostClient.h"
+#include "frame/ModuleState.h"
+#include "frame/ResourceIds.h"
+
+// --- lifecycle ------------------------------------------------------------
+
+int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
+  ModuleStateGuard guard;
+  config_.Read();
+  if (state_ == State::Suspended && Handle() != nullptr) {
+    Resume(0, 0, 0);
+    return 1;
+  }
+  startTime_ = GetTickCount();
+  // The transfer objects are started here by the components that own them.
+  user_ = user;
+  coins_ = coins;
+  // The small window that Initialize shows lacks the main window's controls:
+  // never started, it makes way for the main window proper.
+  if (Handle() != nullptr && state_ == State::NotStarted && templateId_ != IDD_MAIN) Destroy();
+  if (!CreateFrom(IDD_MAIN)) return 0;
+  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer());
+  state_ = State::Running;
+  unfiltered_ = ReadUnfilteredMode();
+  return 1;
+}
+
+void MainWindow::Stop() {
+  ModuleStateGuard guard;
+  if (state_ == State::NotStarted && Handle() == nullptr) return;
+  state_ = State::Stopping;
+  shareLibrary_.Stop();
+  if (Handle() != nullptr) Destroy();
+  ReleaseOle();
+  state_ = State::NotStarted;
+}
+
+void MainWindow::Suspend() {
+  ModuleStateGuard guard;
+  if (!Started() || state_ != State::Running) return;
+  state_ = State::Suspended;
+  shareLibrary_.Suspend();
+  friendPanel_.Clear();
+}
+
+void MainWindow::Resume(int32_t, int32_t, int32_t) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  startTime_ = GetTickCount();
+  shareLibrary_.Resume();
+  friendPanel_.Rebuild(host_, user_);
+  state_ = State::Running;
+}
+
+// --- window operations ----------------------------------------------------
+
+void MainWindow::ShowPanel(int32_t panel) {
+  ModuleStateGuard guard;
+  if (!Started() || panel < kHome || panel > kFriends) return;
+  SelectPanel(panel);
+  BringToFront();
+}
+
+void MainWindow::Hide() {
+  ModuleStateGuard guard;
+  if (Started()) ShowWindow(Handle(), SW_HIDE);
+}
+
+int32_t MainWindow::ShowPeer(uint32_t peer) {
+  ModuleStateGuard guard;
+  if (!Started() || !config_.ShowFriend()) return 0;
+  if (friendPanel_.HasPeer(peer) && host_ != nullptr) {
+    std::string remark = friendPanel_.Remark(peer);
+    host_->OpenPeerShares(peer, remark.empty() ? nullptr : remark.c_str());
+  }
+  BringToFront();
+  SelectPanel(kFriends);
+  return 1;
+}
+
+void MainWindow::AddPeer(uint32_t peer, int32_t image, const char* name) {
+  ModuleStateGuard guard;
+  if (!Started() || peer == user_) return;
+  friendPanel_.AddPeer(peer, image, name != nullptr ? name : "");
+}
+
+void MainWindow::RemovePeer(uint32_t peer) {
+  ModuleStateGuard guard;
+  if (Started()) friendPanel_.RemovePeer(peer);
+}
+
+void MainWindow::UpdatePeer(uint32_t peer, int32_t image, const char* name) {
+  ModuleStateGuard guard;
+  if (Started()) friendPanel_.UpdatePeer(peer, image, name != nullptr ? name : "");
+}
+
+void MainWindow::SetAccount(int32_t coins, int32_t pointsA, int32_t pointsB) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  coins_ = coins;
+  int64_t points = std::min<int64_t>(static_cast<int64_t>(pointsA) + pointsB, INT32_MAX);
+  status_.Update(coins, static_cast<int32_t>(std::max<int64_t>(points, INT32_MIN + 1)), StatusLine::kKeep,
+                 StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep);
+}
+
+void MainWindow::SearchFinished(uint32_t) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  EnableItem(IDC_SEARCH_STOP, false);
+  EnableItem(IDC_SEARCH_START, true);
+}
+
+void MainWindow::StartSearch(int32_t type, const char* text) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  FillSearchBar(type, text != nullptr ? text : "");
+  SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_START, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(IDC_SEARCH_START)));
+  SelectPanel(kSearch);
+  BringToFront();
+}
+
+int32_t MainWindow::OpenFile(int32_t kind, int32_t, int32_t, const char* path) {
+  ModuleStateGuard guard;
+  if (!Started() || kind != 1 || path == nullptr) return 0;
+  auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(Handle(), "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32 ? 1 : 0;
+}
+
+// Values of the main object, window or not.
+int32_t MainWindow::GetMainValues(int32_t* a, int32_t* b) {
+  ModuleStateGuard guard;
+  if (a == nullptr || b == nullptr) return 0;
+  *a = static_cast<int32_t>(user_);
+  *b = coins_;
+  return 1;
+}
+
+// A setting of "custom.ini": a client may ask before Start, which reads it.
+int32_t MainWindow::GetSyncDownloadLimit() {
+  ModuleStateGuard guard;
+  if (!Started()) config_.Read();
+  return config_.SyncDownloadLimit();
+}
+
+int32_t MainWindow::Slot8(int32_t, int32_t, int32_t) {
+  ModuleStateGuard guard;
+  return 1;
+}
+
+void MainWindow::Slot9(int32_t, int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
+
+void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
+
+// --- operations of the share library and the transfer lists ---------------
+// These belong to components that are not part of the frame: the share
+// library's are handed to it; until the transfer lists are created here,
+// theirs answer their failure value and do nothing.
+
+int32_t MainWindow::UploadPeerSetHas(uint32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+int32_t MainWindow::UploadPeerMapHas(uint32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+UploadRecord* MainWindow::AddUpload(const char*, const char*, int32_t, uint32_t, int32_t) {
+  ModuleStateGuard guard;
+  return nullptr;
+}
+
+int32_t MainWindow::AddHostDownload(const char*, int32_t, const char*, uint32_t, const char*) {
+  ModuleStateGuard guard;
+  return kDownloadNotReady;
+}
+
+int32_t MainWindow::GetShareListFile(uint32_t peer, char* digest, char* path) {
+  ModuleStateGuard guard;
+  return shareLibrary_.GetShareListFile(peer, digest, path);
+}
+
+void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
+
+int32_t MainWindow::AddDownload(const char*, const char*, uint32_t, const char*) {
+  ModuleStateGuard guard;
+  return kDownloadNotReady;
+}
+
+void MainWindow::AddTopTenEntry(int32_t position, int32_t value, const char* hash, const char* fileName,
+                                uint32_t size, int32_t fileType, const char* text, int32_t save) {
+  ModuleStateGuard guard;
+  auto textOf = [](const char* argument) { return std::string(argument != nullptr ? argument : ""); };
+  shareLibrary_.AddTopTenEntry({position, value, textOf(hash), textOf(fileName), size, fileType, textOf(text)},
+                               save != 0);
+}
+
+void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, int32_t, const char*, uint32_t,
+                                 const char*, int32_t, uint32_t, uint16_t, int32_t, uint32_t, const char*) {
+  ModuleStateGuard guard;
+}
+
+int32_t MainWindow::LookupSharedFile(const char* hash, char* path, int32_t* hidden, int32_t* category) {
+  ModuleStateGuard guard;
+  return shareLibrary_.LookupSharedFile(hash, path, hidden, category);
+}
+
+int32_t MainWindow::SetDownloadFolder(const char*, int32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+const char* MainWindow::GetDownloadFolder(int32_t*) {
+  ModuleStateGuard guard;
+  return "";
+}
+
+int32_t MainWindow::OpenShareLibrary(uint32_t user, char* id, int32_t* count) {
+  ModuleStateGuard guard;
+  user_ = user;
+  return shareLibrary_.OpenShareLibrary(user, id, count);
+}
+
+// Nothing is transferred before the transfer lists exist.
+int32_t MainWindow::GetBusy(uint32_t* flags) {
+  ModuleStateGuard guard;
+  if (!Started() || flags == nullptr) return 0;
+  *flags = 0;
+  return 1;
+}
+
+void MainWindow::Slot32(int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
+
+int32_t MainWindow::HashFile(const char*, int32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
