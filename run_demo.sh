@@ -37,7 +37,13 @@ windows_text() { iconv -f GB18030 -t UTF-8 -c | tr -d '\r'; }
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
-    "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"' _ "$win64" "$out" 2>&1 | windows_text
+    "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"
+    echo
+    echo "== Hostile input: seeded random and mutated input for every parser (300 cases each, seed 20261208)"
+    for component in peershare certassist barshare; do
+      (cd "$2" && "$1/wine-run.sh" "$1/$component/tests/${component}_hostile_input.exe" --count 300 --seed 20261208) ||
+        echo "${component}_hostile_input: FAILED"
+    done' _ "$win64" "$out" 2>&1 | windows_text
   echo
   echo "== Toolbar host double with the Share button (barshare.dll; build/win64, under Wine and Xvfb)"
   # The browser control double (browser_double.dll) stands in for the

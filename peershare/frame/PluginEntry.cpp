@@ -6,6 +6,7 @@
 #include "frame/ModuleState.h"
 #include "frame/PluginApp.h"
 #include "frame/ResourceIds.h"
+#include "frame/XmlArena.h"
 
 extern "C" int getType() {
   ModuleStateGuard guard;
@@ -47,6 +48,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     // at process exit other threads are gone and the system frees it all.
     if (reserved == nullptr) {
       PluginApp::Instance().ExitInstance();
+      XmlArena::ReleaseSpareBlocks();
     } else {
       PluginApp::Instance().Abandon();
     }

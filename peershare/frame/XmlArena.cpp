@@ -59,6 +59,10 @@ void XmlArena::GiveBack(Block* block) noexcept {
   if (!kept) VirtualFree(block, 0, MEM_RELEASE);
 }
 
+void XmlArena::ReleaseSpareBlocks() noexcept {
+  while (Block* block = TakeSpareBlock()) VirtualFree(block, 0, MEM_RELEASE);
+}
+
 void XmlArena::OpenBlock() {
   // VirtualAlloc hands out memory at 64 KiB boundaries, so any allocation
   // finds its block by rounding its address down.

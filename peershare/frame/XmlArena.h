@@ -44,6 +44,9 @@ class XmlArena {
   };
   // Allocate through the shared arena.
   static void* AllocateShared(size_t size);
+  // Emptied blocks wait for reuse, up to 16 MiB; this gives them back to the
+  // system (when the library is unloaded).
+  static void ReleaseSpareBlocks() noexcept;
 
  private:
   static constexpr size_t kBlockSize = 64 * 1024;
