@@ -8,9 +8,22 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 out="$root/build/demo"
 mkdir -p "$out"
 win64="$root/build/win64"
-# Windows programs write text in the code page of the user (936 here) with
-# CR LF line ends; the report is UTF-8 with LF throughout.
-windows_text() { iconv -f GB18030 -t UTF-8 -c | tr -d '\r'; }
+# The report is UTF-8 with LF line ends throughout. Programs write text in
+# the user's code page (936 here) or in UTF-8, with CR LF or LF: each line is
+# taken as UTF-8 where it is valid UTF-8, as code page 936 otherwise.
+report_text() {
+  python3 -c '
+import sys
+for raw in sys.stdin.buffer:
+    line = raw.rstrip(b"\r\n")
+    try:
+        text = line.decode("utf-8")
+    except UnicodeDecodeError:
+        text = line.decode("gb18030", errors="replace")
+    sys.stdout.write(text + "\n")
+    sys.stdout.flush()
+'
+}
 {
   echo "== Export tables of the deliverables (build/win32)"
   for dll in peershare barshare certassist; do
@@ -43,7 +56,7 @@ windows_text() { iconv -f GB18030 -t UTF-8 -c | tr -d '\r'; }
     for component in peershare certassist barshare; do
       (cd "$2" && "$1/wine-run.sh" "$1/$component/tests/${component}_hostile_input.exe" --count 300 --seed 20261208) ||
         echo "${component}_hostile_input: FAILED"
-    done' _ "$win64" "$out" 2>&1 | windows_text
+    done' _ "$win64" "$out"
   echo
   echo "== Toolbar host double with the Share button (barshare.dll; build/win64, under Wine and Xvfb)"
   # The browser control double (browser_double.dll) stands in for the
@@ -56,7 +69,7 @@ windows_text() { iconv -f GB18030 -t UTF-8 -c | tr -d '\r'; }
     "$1/wine-run.sh" "$2/bin/toolbarhost.exe" --pictures "$(/usr/lib/wine/wine64 winepath -w "$2" 2>/dev/null)"
     status=$?
     "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    exit $status' _ "$win64" "$out" 2>&1 | windows_text || echo "toolbarhost: FAILED"
+    exit $status' _ "$win64" "$out" || echo "toolbarhost: FAILED"
   echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
@@ -89,16 +102,16 @@ windows_text() { iconv -f GB18030 -t UTF-8 -c | tr -d '\r'; }
       --online 1234 --operator "$3"
     status=$?
     "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    exit $status' _ "$win64" "$out" "$operator" 2>&1 | windows_text || echo "clienthost: FAILED"
+    exit $status' _ "$win64" "$out" "$operator" || echo "clienthost: FAILED"
   python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/operator.pid"
   echo "-- requests the operator's server double received (build/demo/operator-requests.log):"
   grep -a '^GET ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
-    windows_text < "$out/client/host-calls.log" > "$out/host-calls.txt"
+    report_text < "$out/client/host-calls.log" > "$out/host-calls.txt"
     echo "-- HostClient calls (build/demo/host-calls.txt):"
     sed 's/^/  /' "$out/host-calls.txt"
   fi
   echo "-- pictures: $(cd "$out" && ls *.png 2>/dev/null | tr '\n' ' ')"
-} 2>&1 | tee "$out/report.txt"
+} 2>&1 | report_text | tee "$out/report.txt"
 echo "report: build/demo/report.txt"
