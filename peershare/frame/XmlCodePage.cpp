@@ -104,14 +104,31 @@ int NameFromUtf16(const wchar_t* text, size_t length, char* out, size_t capacity
 }
 
 int FromUtf16(const wchar_t* text, char* out, size_t capacity, bool* unwritable) {
-  size_t room = capacity - 1;
+  // Four units at a time where they lie on an 8-byte boundary (a load that
+  // never reaches into another page), one at a time elsewhere.
+  const uint64_t ones = 0x0001000100010001ull, highs = 0x8000800080008000ull;
+  auto anyBelow = [&](uint64_t units, unsigned bound) { return ((units - ones * bound) & ~units & highs) != 0; };
+  auto anyEqual = [&](uint64_t units, unsigned value) { return anyBelow(units ^ (ones * value), 1); };
+  const size_t room = capacity - 1;
   bool found = false;
   size_t at = 0;
-  // Zero and non-ASCII both end the loop: one unsigned comparison.
-  for (unsigned c; (c = text[at]) - 1u < 0x7Fu; ++at) {
+  for (;;) {
+    if ((reinterpret_cast<uintptr_t>(text + at) & 7) == 0 && at + 4 <= room) {
+      uint64_t units;
+      std::memcpy(&units, text + at, sizeof units);
+      if ((units & 0xFF80FF80FF80FF80ull) == 0 && !anyBelow(units, 1)) {
+        found |= anyBelow(units, 0x20) || anyEqual(units, '"') || anyEqual(units, '<') || anyEqual(units, '>');
+        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>(units >> (16 * i));
+        at += 4;
+        continue;
+      }
+    }
+    // Zero and non-ASCII both end the run: one unsigned comparison.
+    const unsigned c = text[at];
+    if (c - 1u >= 0x7Fu) break;
     if (at == room) return -1;
     found |= IsUnwritableAscii(c);
-    out[at] = static_cast<char>(c);
+    out[at++] = static_cast<char>(c);
   }
   if (text[at] == 0) {
     if (unwritable != nullptr) *unwritable = found;
@@ -210,26 +227,30 @@ class DecodingTable {
 
 }  // namespace
 
+// Where the run of ASCII bytes from `at` ends, eight bytes at a time.
+static size_t AsciiRunEnd(const unsigned char* bytes, size_t at, size_t length) {
+  for (; at + 8 <= length; at += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + at, sizeof word);
+    if ((word & 0x8080808080808080ull) != 0) break;
+  }
+  while (at < length && bytes[at] < 0x80) ++at;
+  return at;
+}
+
 size_t ToUtf16ReadingAmpersands(const char* text, size_t length, wchar_t* out) {
   const DecodingTable* table = DecodingTable::ForSystemCodePage();
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   size_t at = 0, written = 0;
   while (at < length) {
-    // Eight ASCII bytes at once, the usual case.
-    if (at + 8 <= length) {
-      uint64_t word;
-      std::memcpy(&word, bytes + at, sizeof word);
-      if ((word & 0x8080808080808080ull) == 0) {
-        for (int i = 0; i < 8; ++i) out[written + i] = bytes[at + i];
-        at += 8;
-        written += 8;
-        continue;
-      }
-    }
-    if (bytes[at] < 0x80) {
-      out[written++] = bytes[at++];
-      continue;
-    }
+    // A run of ASCII, the usual case: widened by a loop the compiler turns
+    // into vector instructions.
+    const size_t runEnd = AsciiRunEnd(bytes, at, length);
+    wchar_t* to = out + written;
+    for (size_t i = 0, run = runEnd - at; i < run; ++i) to[i] = bytes[at + i];
+    written += runEnd - at;
+    at = runEnd;
+    if (at == length) break;
     wchar_t unit = 0;
     size_t used = table != nullptr ? table->Decode(bytes, at, length, unit) : 0;
     if (used > 0) {
