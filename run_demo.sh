@@ -8,6 +8,22 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 out="$root/build/demo"
 mkdir -p "$out"
 win64="$root/build/win64"
+# The report is UTF-8 with LF line ends throughout. Programs write text in
+# the user's code page (936 here) or in UTF-8, with CR LF or LF: each line is
+# taken as UTF-8 where it is valid UTF-8, as code page 936 otherwise.
+report_text() {
+  python3 -c '
+import sys
+for raw in sys.stdin.buffer:
+    line = raw.rstrip(b"\r\n")
+    try:
+        text = line.decode("utf-8")
+    except UnicodeDecodeError:
+        text = line.decode("gb18030", errors="replace")
+    sys.stdout.write(text + "\n")
+    sys.stdout.flush()
+'
+}
 {
   echo "== Export tables of the deliverables (build/win32)"
   for dll in peershare barshare certassist; do
@@ -51,7 +67,13 @@ win64="$root/build/win64"
     echo
     echo "== Download sinks: eight client threads against the window thread for 10 s"
     "$1/wine-run.sh" "$1/peershare/tests/peershare_transfer_stress.exe" --stress-seconds=10 | tr -d "\r" |
-      grep -E "^stress:|PASSED|FAILED"' _ "$win64" "$out"
+      grep -E "^stress:|PASSED|FAILED"
+    echo
+    echo "== Hostile input: seeded random and mutated input for every parser (300 cases each, seed 20261208)"
+    for component in peershare certassist barshare; do
+      (cd "$2" && "$1/wine-run.sh" "$1/$component/tests/${component}_hostile_input.exe" --count 300 --seed 20261208) ||
+        echo "${component}_hostile_input: FAILED"
+    done' _ "$win64" "$out"
   python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/downloads.pid"
   echo
   echo "== Toolbar host double with the Share button (barshare.dll; build/win64, under Wine and Xvfb)"
@@ -104,10 +126,10 @@ win64="$root/build/win64"
   grep -a '^GET ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
-    iconv -f GBK -t UTF-8 "$out/client/host-calls.log" > "$out/host-calls.txt"
+    report_text < "$out/client/host-calls.log" > "$out/host-calls.txt"
     echo "-- HostClient calls (build/demo/host-calls.txt):"
     sed 's/^/  /' "$out/host-calls.txt"
   fi
   echo "-- pictures: $(cd "$out" && ls *.png 2>/dev/null | tr '\n' ' ')"
-} 2>&1 | tee "$out/report.txt"
+} 2>&1 | report_text | tee "$out/report.txt"
 echo "report: build/demo/report.txt"

@@ -18,3 +18,14 @@ inline double BestTime(int rounds, const std::function<void()>& work) {
   }
   return best;
 }
+
+// The processor time this thread has used, in seconds: other programs on a
+// shared machine do not change it.
+inline double ThreadCpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  auto seconds = [](const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}

@@ -21,15 +21,6 @@ namespace {
 constexpr int kFiles = 50000;
 constexpr uint32_t kUser = 10001;
 
-double ThreadCpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& time) {
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
-
 // Seven categories with sub-categories, Chinese folders and comments.
 std::string LargeShareDocument() {
   static const char* const kLabels[] = {"音乐", "图片", "视频", "图书", "资料", "软件", "游戏"};

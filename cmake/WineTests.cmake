@@ -36,3 +36,14 @@ function(add_wine_test name)
                        PROPERTIES TIMEOUT 120 FAIL_REGULAR_EXPRESSION "Unhandled (exception|page fault)" ${lock}
                                   ${T_PROPERTIES})
 endfunction()
+
+# add_hostile_input_test(name SOURCES ... LIBS ...): a component's hostile-input
+# program, one source file per parser (tests/support/HostileInput.h). CTest
+# runs a short pass with a fixed seed; run it by hand with --count for more.
+function(add_hostile_input_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} hostile_input)
+  add_test(NAME ${name} COMMAND ${name} --count 300 --seed 20261208)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
+endfunction()

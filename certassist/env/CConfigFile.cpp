@@ -7,19 +7,6 @@
 
 using certassist::SplitNameAndValue;
 
-namespace {
-
-// The copy after the edited lines ends at an empty line that follows an empty
-// line; the end of the file reads as one more empty line. False once it ends.
-bool CopyLine(const CString& line, bool read, bool& previousEmpty, CStringList& out) {
-  if (line.IsEmpty() && previousEmpty) return false;
-  out.AddTail(line);
-  previousEmpty = line.IsEmpty();
-  return read != FALSE;
-}
-
-}  // namespace
-
 CConfigFile::CConfigFile() = default;
 CConfigFile::CConfigFile(const wchar_t* path, UINT openFlags) : CStdioFile(path, openFlags) {}
 CConfigFile::CConfigFile(FILE* stream) : CStdioFile(stream) {}
@@ -57,39 +44,34 @@ bool CConfigFile::CopyThroughHeader(const CString& session, CStringList& out) {
 
 void CConfigFile::ReplaceSessionLines(const CStringList& newLines, int keep, CStringList& out) {
   POSITION next = newLines.GetHeadPosition();
-  bool previousEmpty = false;
+  // The header line itself was the last line read so far, and it is not empty.
+  bool lastLineEmpty = false;
   CString line;
-  BOOL read = TRUE;
   for (int index = 0; next != nullptr; ++index) {
-    read = ReadString(line);
-    if (!read || EndsSession(line)) break;
-    if (index < keep) {
+    if (!ReadString(line)) break;
+    lastLineEmpty = line.IsEmpty();
+    if (EndsSession(line)) {
+      // The session ended before every new line found its place: the rest
+      // become its last lines, ahead of the line that ended it.
+      while (next != nullptr) out.AddTail(newLines.GetNext(next));
       out.AddTail(line);
-    } else {
-      const CString& replacement = newLines.GetNext(next);
-      out.AddTail(replacement);
-      previousEmpty = replacement.IsEmpty();
+      break;
     }
-    line.Empty();
+    out.AddTail(index < keep ? line : newLines.GetNext(next));
   }
-  // The session ended before every new line found its place: the rest become
-  // its last lines, ahead of whatever follows it.
-  bool pending = next != nullptr;
-  while (next != nullptr) {
-    const CString& addition = newLines.GetNext(next);
-    out.AddTail(addition);
-    previousEmpty = addition.IsEmpty();
-  }
-  if (pending && !CopyLine(line, read, previousEmpty, out)) return;
-  CopyRest(previousEmpty, out);
+  while (next != nullptr) out.AddTail(newLines.GetNext(next));
+  CopyRest(lastLineEmpty, out);
 }
 
-void CConfigFile::CopyRest(bool previousEmpty, CStringList& out) {
+// Copies every remaining line, blank lines included, to the end of the file;
+// like the end of the file itself, the content ends with an empty line.
+void CConfigFile::CopyRest(bool lastLineEmpty, CStringList& out) {
   CString line;
-  BOOL read;
-  do {
-    read = ReadString(line);
-  } while (CopyLine(line, read, previousEmpty, out));
+  while (ReadString(line)) {
+    out.AddTail(line);
+    lastLineEmpty = line.IsEmpty();
+  }
+  if (!lastLineEmpty) out.AddTail(CString());
 }
 
 DWORD CConfigFile::ChangeValueInSession(CString session, CString newValue, int lineIndex, CStringList& out) {

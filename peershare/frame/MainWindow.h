@@ -54,8 +54,10 @@ class MainWindow : public Dialog, public PluginInterface {
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
   ShareLibrary& Library() { return shareLibrary_; }
-  // The "mailto:" link of the recommendation mail, naming the user.
+  // The "mailto:" link of the recommendation mail, ending with the user's number.
   std::string RecommendationMail() const;
+  // When Start or Resume last started the traffic clock (GetTickCount).
+  DWORD TrafficClockStart() const { return startTime_; }
 
   // PluginInterface
   int32_t GetMainValues(int32_t* a, int32_t* b) override;
@@ -132,6 +134,8 @@ class MainWindow : public Dialog, public PluginInterface {
   uint32_t user_ = 0;
   int32_t coins_ = 0;
   DWORD startTime_ = 0;
+  // The dialog template the window was made from.
+  int templateId_ = 0;
   bool unfiltered_ = false;
   TransferWindow homePanel_;
   Panel searchPanel_, sharePanel_;

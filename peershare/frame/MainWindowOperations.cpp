@@ -26,6 +26,9 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   startTime_ = GetTickCount();
   user_ = user;
   coins_ = coins;
+  // The small window that Initialize shows lacks the main window's controls:
+  // never started, it makes way for the main window proper.
+  if (Handle() != nullptr && state_ == State::NotStarted && templateId_ != IDD_MAIN) Destroy();
   CreateTransferObjects();
   // The document is the signed-in user's from the list's first window on.
   if (!downloads_->Loaded()) {
@@ -83,6 +86,7 @@ void MainWindow::Suspend() {
 void MainWindow::Resume(int32_t, int32_t, int32_t) {
   ModuleStateGuard guard;
   if (!Started()) return;
+  startTime_ = GetTickCount();
   shareLibrary_.Resume();
   friendPanel_.Rebuild(host_, user_);
   state_ = State::Running;
@@ -164,17 +168,20 @@ int32_t MainWindow::OpenFile(int32_t kind, int32_t, int32_t, const char* path) {
   return result > 32 ? 1 : 0;
 }
 
+// Values of the main object, window or not.
 int32_t MainWindow::GetMainValues(int32_t* a, int32_t* b) {
   ModuleStateGuard guard;
-  if (!Started() || a == nullptr || b == nullptr) return 0;
+  if (a == nullptr || b == nullptr) return 0;
   *a = static_cast<int32_t>(user_);
   *b = coins_;
   return 1;
 }
 
+// A setting of "custom.ini": a client may ask before Start, which reads it.
 int32_t MainWindow::GetSyncDownloadLimit() {
   ModuleStateGuard guard;
-  return Started() ? config_.SyncDownloadLimit() : 0;
+  if (!Started()) config_.Read();
+  return config_.SyncDownloadLimit();
 }
 
 int32_t MainWindow::Slot8(int32_t, int32_t, int32_t) {
