@@ -13,6 +13,9 @@
 #include "frame/StatusLine.h"
 #include "share/ShareLibrary.h"
 #include "transfer/DownloadList.h"
+#include "transfer/FinishedDownloadList.h"
+#include "transfer/FinishedUploadList.h"
+#include "transfer/UploadManager.h"
 #include "transfer/TransferWindow.h"
 #include "win/Handles.h"
 
@@ -45,6 +48,9 @@ class MainWindow : public Dialog, public PluginInterface {
   FriendPanel& Friends() { return friendPanel_; }
   // The transfer objects exist from Start to Stop.
   DownloadList* Downloads() const { return downloads_.get(); }
+  UploadManager* Uploads() const { return uploads_.get(); }
+  FinishedDownloadList* FinishedDownloads() const { return finishedDownloads_.get(); }
+  FinishedUploadList* FinishedUploads() const { return finishedUploads_.get(); }
   TransferWindow& Transfers() { return homePanel_; }
   const StatusLine& Status() const { return status_; }
   // The panel shown (1 to 4) while the window is, 0 when none.
@@ -124,6 +130,10 @@ class MainWindow : public Dialog, public PluginInterface {
   void CreateNoticeView();
   void ReleaseOle();
   void CreateTransferObjects();
+  void ConnectTransferObjects();
+  void DeleteTransferObjects();
+  // The MD5 of the shared file at `path`, or empty.
+  std::string SharedFileHash(const std::string& path);
   // A download request from the client's operations; 5 before Start.
   int32_t AddClientDownload(const char* name, int32_t category, const char* hash, uint32_t size,
                             const char* comment);
@@ -145,5 +155,8 @@ class MainWindow : public Dialog, public PluginInterface {
   bool oleInitialized_ = false;
   win::UniqueBrush background_;
   ShareLibrary shareLibrary_;
+  std::unique_ptr<FinishedDownloadList> finishedDownloads_;
+  std::unique_ptr<FinishedUploadList> finishedUploads_;
   std::unique_ptr<DownloadList> downloads_;
+  std::unique_ptr<UploadManager> uploads_;
 };

@@ -13,6 +13,7 @@
 #include "frame/ModuleState.h"
 #include "frame/ResourceIds.h"
 #include "transfer/FieldText.h"
+#include "transfer/TrafficLog.h"
 
 // --- lifecycle ------------------------------------------------------------
 
@@ -34,9 +35,12 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   if (!downloads_->Loaded()) {
     downloads_->SetDocumentPath(TransferDocument::PathFor(config_.DataFolder(), user));
     downloads_->SetUser(user);
+    downloads_->SetAppServer(config_.AppServer());
   }
+  uploads_->SetTrafficLogPath(TrafficLog::PathFor(config_.DataFolder(), user));
+  uploads_->SetUser(user);
   downloads_->SetCoins(coins);
-  homePanel_.SetDownloadList(downloads_.get());
+  homePanel_.SetLists({downloads_.get(), uploads_.get(), finishedDownloads_.get(), finishedUploads_.get()});
   if (!CreateFrom(IDD_MAIN)) return 0;
   shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer());
   state_ = State::Running;
@@ -48,20 +52,29 @@ void MainWindow::Stop() {
   ModuleStateGuard guard;
   if (state_ == State::NotStarted && Handle() == nullptr) return;
   state_ = State::Stopping;
+  // The last uploaded bytes count before the coins are settled.
+  if (uploads_ != nullptr) uploads_->TakeUploadedBytes();
   if (downloads_ != nullptr) downloads_->Stop();
   shareLibrary_.Stop();
   if (Handle() != nullptr) Destroy();
-  homePanel_.SetDownloadList(nullptr);
-  downloads_.reset();
+  homePanel_.SetLists({});
+  DeleteTransferObjects();
   ReleaseOle();
   state_ = State::NotStarted;
 }
 
-// The finished-download list, the upload history and the upload manager
-// join the download list here, in that order around it.
+// In this order: the finished-download list, the upload history, the
+// download list and the upload manager.
 void MainWindow::CreateTransferObjects() {
   if (downloads_ != nullptr) return;
+  finishedDownloads_ = std::make_unique<FinishedDownloadList>();
+  finishedUploads_ = std::make_unique<FinishedUploadList>();
   downloads_ = std::make_unique<DownloadList>(host_, config_.ExecutableFolder());
+  uploads_ = std::make_unique<UploadManager>(host_);
+  ConnectTransferObjects();
+}
+
+void MainWindow::ConnectTransferObjects() {
   // A plain lookup: a download asking for an unknown hash is no withdrawal.
   downloads_->findSharedFile = [this](const std::string& hash, std::string& path) {
     SharedFileInfo found;
@@ -73,6 +86,44 @@ void MainWindow::CreateTransferObjects() {
   downloads_->onStatus = [this](int32_t coins, int32_t tasks, int32_t sources) {
     status_.Update(coins, StatusLine::kKeep, tasks, StatusLine::kKeep, sources, StatusLine::kKeep);
   };
+  downloads_->onHistoryLoaded = [this](XmlElement* transmit) {
+    finishedDownloads_->Fill(transmit);
+    finishedUploads_->Fill(transmit);
+  };
+  downloads_->onDownloadFinished = [this](XmlElement* finished) { finishedDownloads_->Append(finished); };
+  downloads_->onHistoryReleased = [this] {
+    finishedDownloads_->Clear();
+    finishedUploads_->Clear();
+  };
+  downloads_->SetUploadIntake(uploads_.get());
+  finishedDownloads_->SetDownloadList(downloads_.get());
+  finishedUploads_->SetDownloadList(downloads_.get());
+  uploads_->onStatus = [this](int32_t uploads, int32_t peers) {
+    status_.Update(StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep, uploads, StatusLine::kKeep, peers);
+  };
+  uploads_->onUploadedBytes = [this](int64_t bytes) {
+    if (downloads_ != nullptr) downloads_->Coins().AddUploadedBytes(bytes);
+  };
+  uploads_->hashOfFile = [this](const std::string& path) { return SharedFileHash(path); };
+  shareLibrary_.onSettingsApplied = [this](const ServerSettings::Values& values) {
+    if (uploads_ != nullptr) uploads_->OnSettingsApplied(values);
+  };
+}
+
+// After the download list stopped and the window went: the upload history,
+// the finished-download list, the upload manager, the download list.
+void MainWindow::DeleteTransferObjects() {
+  finishedUploads_.reset();
+  finishedDownloads_.reset();
+  uploads_.reset();
+  downloads_.reset();
+}
+
+std::string MainWindow::SharedFileHash(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> hold(shareLibrary_.Lock());
+  XmlElement* root = shareLibrary_.Document().Root();
+  XmlElement* filePath = root != nullptr ? root->FindByText(true, "filePath", path) : nullptr;
+  return filePath != nullptr && filePath->Parent() != nullptr ? AttributeOf(*filePath->Parent(), "MD5") : "";
 }
 
 void MainWindow::Suspend() {
@@ -194,24 +245,24 @@ void MainWindow::Slot9(int32_t, int32_t, int32_t, int32_t) { ModuleStateGuard gu
 void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
 
 // --- operations of the share library and the transfer lists ---------------
-// These belong to components that are not part of the frame: the share
-// library's and the download list's are handed to them; until the upload
-// side is created here, its operations answer their failure value and do
-// nothing.
+// The client asks about the upload side and adds uploads from any of its
+// threads; the upload manager guards its tables itself.
 
-int32_t MainWindow::UploadPeerSetHas(uint32_t) {
+int32_t MainWindow::UploadPeerSetHas(uint32_t peer) {
   ModuleStateGuard guard;
-  return 0;
+  return uploads_ != nullptr && uploads_->GreenChannel().Contains(peer) ? 1 : 0;
 }
 
-int32_t MainWindow::UploadPeerMapHas(uint32_t) {
+int32_t MainWindow::UploadPeerMapHas(uint32_t peer) {
   ModuleStateGuard guard;
-  return 0;
+  return uploads_ != nullptr && uploads_->TemporaryChannels().Contains(peer) ? 1 : 0;
 }
 
-UploadRecord* MainWindow::AddUpload(const char*, const char*, int32_t, uint32_t, int32_t) {
+UploadRecord* MainWindow::AddUpload(const char* name, const char* localPath, int32_t category, uint32_t size,
+                                    int32_t value) {
   ModuleStateGuard guard;
-  return nullptr;
+  if (!Started() || uploads_ == nullptr) return nullptr;
+  return uploads_->AddUpload(name, localPath, category, size, value);
 }
 
 int32_t MainWindow::AddClientDownload(const char* name, int32_t category, const char* hash, uint32_t size,
@@ -292,7 +343,8 @@ int32_t MainWindow::OpenShareLibrary(uint32_t user, char* id, int32_t* count) {
 int32_t MainWindow::GetBusy(uint32_t* flags) {
   ModuleStateGuard guard;
   if (!Started() || flags == nullptr) return 0;
-  *flags = downloads_ != nullptr && downloads_->RunningCount() > 0 ? kBusyDownloading : 0;
+  *flags = (downloads_ != nullptr && downloads_->RunningCount() > 0 ? kBusyDownloading : 0) |
+           (uploads_ != nullptr && uploads_->UploadCount() > 0 ? kBusyUploading : 0);
   return 1;
 }
 

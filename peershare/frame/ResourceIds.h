@@ -106,3 +106,44 @@
 #define ID_SHOW_OTHER_PERCENT 33023
 #define ID_DOWNLOAD_COPY_LINK 33024
 #define ID_DOWNLOAD_PUSH_LINK 33025
+
+/* The transfer window's lower half: the uploads and the two history lists */
+#define IDC_TEMPORARY_CHANNEL_BUTTON 3269
+#define IDC_UPLOAD_LIST 3274
+#define IDC_FINISHED_DOWNLOADS 3275
+#define IDC_FINISHED_UPLOADS 3276
+#define IDC_LOWER_TABS 3277
+
+/* Temporary channel dialog, drawn on its bitmap */
+#define IDD_TEMPORARY_CHANNEL 3117
+#define IDB_TEMPORARY_CHANNEL 3118
+#define IDC_TEMPORARY_PEER 3122
+#define IDC_TEMPORARY_NUMBER 3123
+
+/* Row menu of the upload list (menu 3055, sub-menu "Manger") */
+#define ID_UPLOAD_MESSAGE_ALL 33030
+#define ID_UPLOAD_CUT 33031
+#define ID_UPLOAD_PEER_FRIEND 33032
+#define ID_UPLOAD_PEER_BLACKLIST 33033
+#define ID_UPLOAD_PEER_DETAILS 33034
+#define ID_UPLOAD_PEER_MESSAGE 33035
+#define ID_UPLOAD_PEER_COPY_NUMBER 33036
+#define ID_UPLOAD_TRAFFIC 33037
+#define ID_UPLOAD_BLOCK_MAP 33038
+#define ID_UPLOAD_COPY_LINK 33039
+#define ID_UPLOAD_PUSH_LINK 33040
+#define ID_UPLOAD_GREEN_CHANNEL 33041
+#define ID_UPLOAD_TEMPORARY_CHANNEL 33042
+
+/* Menu of the finished-download list (menu 3055, sub-menu "已下载文件管理") */
+#define ID_FINISHED_OPEN 33050
+#define ID_FINISHED_OPEN_FOLDER 33051
+#define ID_FINISHED_DOWNLOAD_FOLDER 33052
+#define ID_FINISHED_COMMENT 33053
+#define ID_FINISHED_DELETE 33054
+#define ID_FINISHED_SELECT_ALL 33055
+
+/* Menu of the finished-upload list (menu 3055, sub-menu "上传管理") */
+#define ID_UPLOADED_OPEN 33060
+#define ID_UPLOADED_OPEN_FOLDER 33061
+#define ID_UPLOADED_DELETE 33062

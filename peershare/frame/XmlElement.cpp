@@ -419,10 +419,14 @@ void XmlElement::RemoveChild(XmlElement* child) {
 // One pass over the children, so that removing many (a save with 100,000
 // download items) stays linear.
 void XmlElement::RemoveChildrenNamed(const std::string& name) {
+  RemoveChildrenIf([&name](const XmlElement& child) { return child.Name() == name; });
+}
+
+void XmlElement::RemoveChildrenIf(const std::function<bool(const XmlElement&)>& remove) {
   uint32_t kept = 0;
   for (uint32_t i = 0; i < childCount_; ++i) {
     XmlElement* child = children_[i];
-    if (child->Name() != name) {
+    if (!remove(*child)) {
       children_[kept++] = child;
       continue;
     }

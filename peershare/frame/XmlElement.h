@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -64,6 +65,8 @@ class XmlElement {
   void RemoveChild(XmlElement* child);
   // Removes every direct child named `name` in one pass, whatever their number.
   void RemoveChildrenNamed(const std::string& name);
+  // Removes every direct child for which `remove` answers true, in one pass.
+  void RemoveChildrenIf(const std::function<bool(const XmlElement&)>& remove);
   void GetChildText(const std::string& childName, std::string& out) const;
   XmlElement* FindByText(bool recursive, const char* name, const std::string& text) const;
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the plug-in's own images: the icon (peershare.ico), the search
 animation (searching.avi, uncompressed 24-bit frames the animation control
-plays without a codec) and the play image of the transfer lists (play.bmp).
+plays without a codec), the play image of the transfer lists (play.bmp) and
+the background of the temporary-channel dialog (temporary_channel.bmp), whose
+green button is the dialog's OK area.
 Run it to regenerate the files beside this script."""
 import math
 import os
@@ -113,7 +115,35 @@ def write_play_bitmap(path, size=16):
         f.write(header + info + pixels)
 
 
+# The OK area of the temporary-channel dialog, in pixels of its client area
+# (transfer/TemporaryChannelDialog.h keeps the same numbers).
+OK_AREA = (170, 100, 260, 130)
+
+
+def write_temporary_channel_bitmap(path, width=320, height=200):
+    """A light-blue panel fading downwards with a green button: the OK area."""
+    left, top, right, bottom = OK_AREA
+    rows = []
+    for y in range(height):
+        shade = y / float(height - 1)
+        back = (int(0xFB - 0x0E * shade), int(0xF2 - 0x18 * shade), int(0xEA - 0x1E * shade))  # BGR
+        row = b''
+        for x in range(width):
+            if left <= x < right and top <= y < bottom:
+                edge = x in (left, right - 1) or y in (top, bottom - 1)
+                row += bytes((0x1E, 0x6B, 0x2E)) if edge else bytes((0x50, 0xAF, 0x4C))
+            else:
+                row += bytes(back)
+        rows.append(row)
+    pixels = b''.join(reversed(rows))
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    with open(path, 'wb') as f:
+        f.write(header + info + pixels)
+
+
 if __name__ == '__main__':
     write_icon(os.path.join(HERE, 'peershare.ico'))
     write_avi(os.path.join(HERE, 'searching.avi'))
     write_play_bitmap(os.path.join(HERE, 'play.bmp'))
+    write_temporary_channel_bitmap(os.path.join(HERE, 'temporary_channel.bmp'))

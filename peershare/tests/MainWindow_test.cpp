@@ -208,21 +208,32 @@ TEST_F(MainWindowTest, OperationsBeforeStartAnswerTheirFailureValues) {
   EXPECT_TRUE(host_.Calls().empty());
 }
 
-TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
+TEST_F(MainWindowTest, UploadOperationsGoToTheUploadManager) {
   ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
   EXPECT_EQ(plugin_.UploadPeerSetHas(5), 0);
   EXPECT_EQ(plugin_.UploadPeerMapHas(5), 0);
-  EXPECT_EQ(plugin_.AddUpload("a", "C:\\a", 1, 10, 0), nullptr);
+  uint32_t flags = 99;
+  EXPECT_EQ(plugin_.GetBusy(&flags), 1);
+  EXPECT_EQ(flags, 0u);
+  UploadRecord* upload = plugin_.AddUpload("a", "C:\\a", 1, 10, 0);
+  ASSERT_NE(upload, nullptr);
+  EXPECT_EQ(window_.Uploads()->UploadCount(), 1u);
+  EXPECT_EQ(plugin_.GetBusy(&flags), 1);
+  EXPECT_EQ(flags, static_cast<uint32_t>(kBusyUploading));
+  window_.Uploads()->GreenChannel().Insert(5);
+  window_.Uploads()->TemporaryChannels().Set(6, 3);
+  EXPECT_EQ(plugin_.UploadPeerSetHas(5), 1);
+  EXPECT_EQ(plugin_.UploadPeerMapHas(6), 1);
+  EXPECT_EQ(plugin_.UploadPeerMapHas(5), 0);
   EXPECT_EQ(plugin_.AddHostDownload("a", 0, "h", 10, ""), kDownloadNotReady);
   EXPECT_TRUE(host_.CallsOf("DownloadAdded").empty());
   EXPECT_EQ(plugin_.AddDownload("a", "h", 10, ""), kDownloadNotReady);
   EXPECT_EQ(plugin_.HashFile("C:\\a", 0), 0);
-  uint32_t flags = 99;
-  EXPECT_EQ(plugin_.GetBusy(&flags), 1);
-  EXPECT_EQ(flags, 0u);
   int32_t a = 0, b = 0;
   EXPECT_EQ(plugin_.GetMainValues(&a, &b), 1);
   EXPECT_EQ(a, 10001);
+  plugin_.Stop();
+  EXPECT_EQ(plugin_.AddUpload("a", "C:\\a", 1, 10, 0), nullptr);
 }
 
 // Only a path the shell could open counts as opened.

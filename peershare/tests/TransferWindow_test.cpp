@@ -15,6 +15,7 @@
 #include "transfer/FolderBrowser.h"
 #include "transfer/GreenChannelDialog.h"
 #include "transfer/TrafficSettingsDialog.h"
+#include "transfer/UploadManager.h"
 
 namespace {
 
@@ -75,7 +76,8 @@ class TransferWindowTest : public DownloadListTest {
     downloads_ = std::make_unique<DownloadList>(&host_, Bin());
     downloads_->SetPrompts(&prompts_);
     downloads_->SetDocumentPath(DocumentPath());
-    window_.SetDownloadList(downloads_.get());
+    uploads_ = std::make_unique<UploadManager>(&host_);
+    window_.SetLists({downloads_.get(), uploads_.get(), nullptr, nullptr});
     ASSERT_TRUE(window_.Create(IDD_HOME, parent_));
     MoveWindow(window_.Handle(), 0, 0, 800, 400, FALSE);
   }
@@ -87,6 +89,7 @@ class TransferWindowTest : public DownloadListTest {
   std::string Saved() const { return ReadFileBytes(DocumentPath()); }
 
   std::unique_ptr<DownloadList> downloads_;
+  std::unique_ptr<UploadManager> uploads_;
   TransferWindow window_;
 };
 
@@ -102,12 +105,12 @@ TEST_F(TransferWindowTest, TheListSitsInTheUpperHalfBelowTheTunnelCounts) {
   EXPECT_GT(area.top, 0);
   EXPECT_LE(area.bottom, 200);
   EXPECT_EQ(window_.ItemText(IDC_DOWNLOADS_LABEL), "传入状态");
-  EXPECT_EQ(window_.ItemText(IDC_UPLOADS_LABEL), "传出状态");
+  EXPECT_EQ(window_.Item(IDC_UPLOAD_LIST), uploads_->Handle());
   EXPECT_EQ(window_.ItemText(IDC_MAX_TUNNEL_LABEL), "最大通道");
   EXPECT_EQ(window_.ItemText(IDC_MEMBER_TUNNEL_UNIT), "个");
   EXPECT_EQ(window_.ItemText(IDC_MAX_TUNNEL), "5") << "3 reads as 5";
   EXPECT_EQ(window_.ItemText(IDC_MEMBER_TUNNEL), "7");
-  EXPECT_EQ(window_.GreenChannel(), (std::set<uint32_t>{20001u, 20002u}));
+  EXPECT_EQ(uploads_->GreenChannel().Numbers(), (std::set<uint32_t>{20001u, 20002u}));
 }
 
 TEST_F(TransferWindowTest, ATunnelCountAboveFourIsTakenAndSavedAnythingElseIsPutBack) {
@@ -132,7 +135,7 @@ TEST_F(TransferWindowTest, ATunnelCountAboveFourIsTakenAndSavedAnythingElseIsPut
 TEST_F(TransferWindowTest, TheGreenChannelAddsAndRemovesNumbersWithoutSaving) {
   OpenWindow();
   TransferDocument& document = downloads_->Document();
-  GreenChannelDialog dialog(document, window_.GreenChannel());
+  GreenChannelDialog dialog(document, uploads_->GreenChannel());
   ASSERT_TRUE(dialog.Open(nullptr));
   EXPECT_EQ(WindowText(dialog.Handle()), "绿色通道设置");
   EXPECT_NE(StaticTexts(dialog.Handle()).find("增加|"), std::string::npos);
@@ -144,7 +147,7 @@ TEST_F(TransferWindowTest, TheGreenChannelAddsAndRemovesNumbersWithoutSaving) {
     Press(dialog.Handle(), IDC_GREEN_ADD);
   }
   EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
-  EXPECT_EQ(window_.GreenChannel(), (std::set<uint32_t>{20001u, 20002u}));
+  EXPECT_EQ(uploads_->GreenChannel().Numbers(), (std::set<uint32_t>{20001u, 20002u}));
   EXPECT_EQ(document.GreenChannel(), (std::vector<uint32_t>{20001u, 20002u}));
   EXPECT_EQ(dialog.ItemText(IDC_GREEN_NUMBER), "");
   EXPECT_EQ(Saved().find("GreenTunnel"), std::string::npos) << "not saved by itself";
@@ -152,7 +155,7 @@ TEST_F(TransferWindowTest, TheGreenChannelAddsAndRemovesNumbersWithoutSaving) {
   Press(dialog.Handle(), IDC_GREEN_REMOVE);
   Press(dialog.Handle(), IDC_GREEN_REMOVE);  // nothing selected any more
   EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 1);
-  EXPECT_EQ(window_.GreenChannel(), std::set<uint32_t>{20002u});
+  EXPECT_EQ(uploads_->GreenChannel().Numbers(), std::set<uint32_t>{20002u});
   EXPECT_EQ(document.GreenChannel(), std::vector<uint32_t>{20002u});
   Press(dialog.Handle(), IDCANCEL);
   EXPECT_EQ(dialog.Handle(), nullptr);

@@ -11,23 +11,18 @@
 #include "frame/ResourceIds.h"
 #include "transfer/FieldText.h"
 
-namespace {
-
-constexpr const char* kWindowClass = "TovakDownloadList";
-
-}  // namespace
-
 DownloadList::DownloadList(HostClient* host, std::string programFolder)
     : host_(host),
       programFolder_(std::move(programFolder)),
       player_(programFolder_),
-      windowPrompts_(std::make_unique<WindowPrompts>(nullptr, host)),
-      barBrush_(CreateSolidBrush(RGB(0x3A, 0x7B, 0xD5))),
-      barBackground_(CreateSolidBrush(RGB(0xFF, 0xFF, 0xFF))) {}
+      dailyFlow_(CoinAccount::DayUploadMiB(), DailyFlowFile::PathIn(programFolder_)),
+      windowPrompts_(std::make_unique<WindowPrompts>(nullptr, host)) {
+  dailyFlow_.SetHost(host);
+}
 
 DownloadList::~DownloadList() {
   Stop();
-  window_.Reset();
+  DestroyListWindow();
 }
 
 void DownloadList::SetPrompts(DownloadPrompts* prompts) { prompts_ = prompts; }
@@ -36,36 +31,10 @@ DownloadPrompts& DownloadList::Prompts() { return prompts_ != nullptr ? *prompts
 
 bool DownloadList::IsMember() const { return host_ != nullptr && host_->IsMember() != 0; }
 
-bool DownloadList::RegisterWindowClass() {
-  HINSTANCE module = ModuleState::LibraryModule();
-  WNDCLASSEXA existing = {};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(module, kWindowClass, &existing)) return true;
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &DownloadList::WindowProc;
-  windowClass.hInstance = module;
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWindowClass;
-  return RegisterClassExA(&windowClass) != 0;
-}
-
 bool DownloadList::Create(HWND parent, int id, const RECT& area) {
-  if (window_) return true;
-  if (closing_ || !RegisterWindowClass()) return false;
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
-  HWND window = CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, area.left, area.top,
-                                area.right - area.left, area.bottom - area.top, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleState::LibraryModule(), this);
-  if (window == nullptr) return false;
-  window_.Reset(window);
-  HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
-                              area.right - area.left, area.bottom - area.top, window, nullptr,
-                              ModuleState::LibraryModule(), nullptr);
-  view_.Attach(list);
-  view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+  if (Handle() != nullptr) return true;
+  if (closing_ || !CreateListWindow(parent, id, area, LVS_OWNERDATA)) return false;
+  HWND window = Handle();
   shared_.mailbox.SetWindow(window);
   player_.SetWindow(window);
   windowPrompts_->SetOwner(window);
@@ -76,10 +45,12 @@ bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   CreateColumns();
   if (restore) {
     RestoreDownloads();
+    dailyFlow_.Start();
   } else {
     RebuildRows(TaskOrder());
   }
   SetTimer(window, kRefreshTimer, kRefreshInterval, nullptr);
+  SetTimer(window, kDailyFlowTimer, DailyFlowCounter::kTickInterval, nullptr);
   return true;
 }
 
@@ -96,6 +67,7 @@ void DownloadList::LoadPlayImage() {
 void DownloadList::LoadDocument() {
   document_.Load(documentPath_);
   loaded_ = true;
+  if (onHistoryLoaded) onHistoryLoaded(document_.Transmit());
 }
 
 // Every pending download comes back queued, with the completed part the
@@ -122,16 +94,27 @@ void DownloadList::Stop() {
   closing_ = true;
   coins_.Settle(host_, true);
   if (loaded_) document_.Save(PendingItems());
-  if (window_) KillTimer(window_.Get(), kRefreshTimer);
+  if (Handle() != nullptr) {
+    KillTimer(Handle(), kRefreshTimer);
+    KillTimer(Handle(), kDailyFlowTimer);
+  }
   shared_.mailbox.SetWindow(nullptr);
+  shared_.uploads.store(nullptr);
   rows_.clear();
   SyncControl();
   tasks_.clear();
   retiring_.clear();
+  if (onHistoryReleased) onHistoryReleased();
   document_.Release();
 }
 
 bool DownloadList::SaveDocument() { return loaded_ && !closing_ && document_.Save(PendingItems()); }
+
+void DownloadList::RemoveHistory(const std::vector<XmlElement*>& records) {
+  if (!loaded_ || closing_ || records.empty()) return;
+  document_.RemoveRecords(records);
+  SaveAndNotify();
+}
 
 void DownloadList::SaveAndNotify() {
   SaveDocument();
@@ -154,36 +137,17 @@ void DownloadList::SetDownloadFolder(const char* path) {
 
 // --- window ------------------------------------------------------------------
 
-LRESULT CALLBACK DownloadList::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<DownloadList*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    // Destroyed with its parent: nothing is left to post to or to destroy.
-    self->shared_.mailbox.SetWindow(nullptr);
-    (void)self->window_.Release();
-    self->view_.Attach(nullptr);
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  return self->OnMessage(window, message, wParam, lParam);
-}
+// Destroyed with its parent: nothing is left to post to.
+void DownloadList::OnListGone() { shared_.mailbox.SetWindow(nullptr); }
 
-LRESULT DownloadList::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DownloadList::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   auto taskId = static_cast<uint32_t>(wParam);
   auto* source = reinterpret_cast<TaskSource*>(lParam);
   switch (message) {
     case WM_TIMER:
       if (wParam == kRefreshTimer) Tick();
+      if (wParam == kDailyFlowTimer) dailyFlow_.Tick();
       return 0;
-    case WM_SIZE:
-      Layout();
-      return 0;
-    case WM_NOTIFY:
-      return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
     case WM_COPYDATA:
       OnPlayerRecord(*reinterpret_cast<COPYDATASTRUCT*>(lParam));
       return TRUE;
@@ -206,18 +170,11 @@ LRESULT DownloadList::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM
       OnSourceChanged(taskId, source);
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return ListWindow::OnListMessage(message, wParam, lParam);
   }
 }
 
-void DownloadList::Layout() {
-  RECT client;
-  GetClientRect(window_.Get(), &client);
-  MoveWindow(view_.Handle(), 0, 0, client.right, client.bottom, TRUE);
-}
-
-LRESULT DownloadList::OnNotify(NMHDR& header) {
-  if (header.hwndFrom != view_.Handle()) return 0;
+LRESULT DownloadList::OnListNotify(NMHDR& header) {
   switch (header.code) {
     case LVN_GETDISPINFOA:
       FillCell(reinterpret_cast<NMLVDISPINFOA&>(header));
@@ -238,7 +195,7 @@ LRESULT DownloadList::OnNotify(NMHDR& header) {
     case NM_CLICK: {
       auto& click = reinterpret_cast<NMITEMACTIVATE&>(header);
       int subItem = -1;
-      int row = view_.SubItemHitTest(click.ptAction, subItem);
+      int row = Control().SubItemHitTest(click.ptAction, subItem);
       if (row >= 0 && subItem >= 0 && subItem < static_cast<int>(shownColumns_.size()))
         OnCellClick(row, shownColumns_[subItem]);
       return 0;

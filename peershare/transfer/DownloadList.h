@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "controls/ListView.h"
+#include "controls/ListWindow.h"
+#include "controls/ProgressBarCell.h"
 #include "transfer/CoinAccount.h"
+#include "transfer/DailyFlowCounter.h"
 #include "transfer/DownloadPrompts.h"
 #include "transfer/DownloadTask.h"
 #include "transfer/PlayerLink.h"
@@ -34,7 +37,7 @@ class HostClient;
 // (requests, queue, refresh, coins), DownloadListRows.cpp (rows, columns,
 // drawing, sorting), DownloadListMenu.cpp (row menu), DownloadListEnds.cpp
 // (end of a task, sources, player).
-class DownloadList {
+class DownloadList : public ListWindow {
  public:
   // A download request, in the order every requester gives its inputs.
   struct Request {
@@ -61,7 +64,7 @@ class DownloadList {
     kName, kSize, kCost, kStatus, kSpeed, kUpSpeed, kPercent, kPlay, kTimeUsed, kRemaining, kDownloaded,
     kUploaded, kComment, kColumnCount
   };
-  static constexpr UINT_PTR kRefreshTimer = 1;
+  static constexpr UINT_PTR kRefreshTimer = 1, kDailyFlowTimer = 2;
   static constexpr UINT kRefreshInterval = 2000;
   static constexpr int kSkippedTicks = 3;
   static constexpr int kNonMemberLimit = 2, kMemberLimit = 10;
@@ -74,7 +77,7 @@ class DownloadList {
   };
 
   DownloadList(HostClient* host, std::string programFolder);
-  ~DownloadList();
+  ~DownloadList() override;
   DownloadList(const DownloadList&) = delete;
   DownloadList& operator=(const DownloadList&) = delete;
 
@@ -87,8 +90,21 @@ class DownloadList {
   // The status line: coins, tasks and sources.
   std::function<void(int32_t coins, int32_t tasks, int32_t sources)> onStatus;
 
+  // The history lists hear of the document: read (its Transmit root), a
+  // finished download appended (its HasDownload), let go of.
+  std::function<void(XmlElement* transmit)> onHistoryLoaded;
+  std::function<void(XmlElement* finished)> onDownloadFinished;
+  std::function<void()> onHistoryReleased;
+
   // Null: the real dialogs.
   void SetPrompts(DownloadPrompts* prompts);
+  DownloadPrompts& Prompts();
+  // Where finished downloads hand their files over; null: nowhere.
+  void SetUploadIntake(UploadIntake* uploads) { shared_.uploads.store(uploads); }
+  // The daily flow counter's settings, before the list window is made.
+  void SetAppServer(int32_t appServer) { dailyFlow_.SetAppServer(appServer); }
+  void SetClock(Clock clock) { dailyFlow_.SetClock(std::move(clock)); }
+  DailyFlowCounter& DailyFlow() { return dailyFlow_; }
   void SetDocumentPath(const std::string& path) { documentPath_ = path; }
   void SetUser(uint32_t user) { player_.SetUser(user); }
   void SetCoins(int32_t coins) { coins_.SetBalance(coins); }
@@ -97,9 +113,7 @@ class DownloadList {
   // first time, loads the document and restores its downloads as queued
   // rows. A window made again after its parent went shows the same tasks.
   bool Create(HWND parent, int id, const RECT& area);
-  HWND Handle() const { return window_.Get(); }
-  ListView& Control() { return view_; }
-  bool Ready() const { return window_.IsValid() && loaded_ && !closing_; }
+  bool Ready() const { return Handle() != nullptr && loaded_ && !closing_; }
   // The document was read (by the first window).
   bool Loaded() const { return loaded_; }
 
@@ -121,6 +135,8 @@ class DownloadList {
   void SetAskForFolder(bool ask) { document_.SetAskForFolder(ask); }
   TransferDocument& Document() { return document_; }
   bool SaveDocument();
+  // History records out of the document; saves and tells the player.
+  void RemoveHistory(const std::vector<XmlElement*>& records);
 
   // Rows and tasks.
   const std::vector<Row>& Rows() const { return rows_; }
@@ -170,14 +186,12 @@ class DownloadList {
   PlayerLink& Player() { return player_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnNotify(NMHDR& header);
-  static bool RegisterWindowClass();
+  LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnListNotify(NMHDR& header) override;
+  void OnListGone() override;
   void LoadPlayImage();
   void LoadDocument();
   void RestoreDownloads();
-  DownloadPrompts& Prompts();
   bool IsMember() const;
   bool LimitAllows(int running, bool member) const;
 
@@ -212,7 +226,6 @@ class DownloadList {
   LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
   void DrawProgress(HDC dc, const RECT& cell, int32_t percent) const;
   void DrawPlayImage(HDC dc, const RECT& cell) const;
-  void Layout();
 
   // Menu commands.
   void DeleteSelected();
@@ -244,11 +257,10 @@ class DownloadList {
   TaskShared shared_;
   CoinAccount coins_{shared_.billableBytes};
   PlayerLink player_;
+  DailyFlowCounter dailyFlow_;
   std::unique_ptr<WindowPrompts> windowPrompts_;
   DownloadPrompts* prompts_ = nullptr;
 
-  win::UniqueWindow window_;
-  ListView view_;
   bool loaded_ = false;
   bool closing_ = false;
   int ticks_ = 0;
@@ -264,5 +276,5 @@ class DownloadList {
   // Holds the play image for drawing; goes before the image.
   win::UniqueMemoryDc playDc_;
   SIZE playSize_ = {};
-  win::UniqueBrush barBrush_, barBackground_;
+  ProgressBarCell progressBar_;
 };

@@ -48,8 +48,9 @@ void DownloadList::Delete(DownloadTask& task) {
 void DownloadList::MoveToHistory(DownloadTask& task) {
   if (task.inHistory || !task.IsComplete()) return;
   task.inHistory = true;
-  document_.AppendHasDownload(task.item.fileType, task.item.fileSize, task.item.localFileName, task.item.comment,
-                              static_cast<int64_t>(std::time(nullptr)));
+  XmlElement* finished = document_.AppendHasDownload(task.item.fileType, task.item.fileSize, task.item.localFileName,
+                                                     task.item.comment, static_cast<int64_t>(std::time(nullptr)));
+  if (finished != nullptr && onDownloadFinished) onDownloadFinished(finished);
   if (addFinishedFile) addFinishedFile(task.item.localFileName, task.item.md5, task.item.fileSize, task.item.fileType);
 }
 
@@ -105,7 +106,7 @@ void DownloadList::OnSourceChanged(uint32_t taskId, TaskSource* source) {
   DownloadTask* task = FindTask(taskId);
   if (task == nullptr || task->FindSource(source) == nullptr) return;
   for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].source == source) view_.RedrawItems(static_cast<int>(i), static_cast<int>(i));
+    if (rows_[i].source == source) Control().RedrawItems(static_cast<int>(i), static_cast<int>(i));
 }
 
 // --- player ------------------------------------------------------------------

@@ -62,7 +62,7 @@ void DownloadList::CreateColumns() {
   shownColumns_.clear();
   for (int column = 0; column < kColumnCount; ++column) {
     if (kColumns[column].optional && !document_.HasColumn(ElementOf(column))) continue;
-    view_.InsertColumn(static_cast<int>(shownColumns_.size()), kColumns[column].header, kColumns[column].width,
+    Control().InsertColumn(static_cast<int>(shownColumns_.size()), kColumns[column].header, kColumns[column].width,
                        kColumns[column].format);
     shownColumns_.push_back(column);
   }
@@ -84,12 +84,12 @@ void DownloadList::ShowOptionalColumn(int column, bool show) {
     auto at = std::lower_bound(shownColumns_.begin(), shownColumns_.end(), column);
     int position = static_cast<int>(at - shownColumns_.begin());
     shownColumns_.insert(at, column);
-    view_.InsertColumn(position, kColumns[column].header, kColumns[column].width, kColumns[column].format);
-    view_.SetColumnWidth(position, kColumns[column].width);
+    Control().InsertColumn(position, kColumns[column].header, kColumns[column].width, kColumns[column].format);
+    Control().SetColumnWidth(position, kColumns[column].width);
   } else {
     int position = ColumnPosition(column);
     shownColumns_.erase(shownColumns_.begin() + position);
-    view_.DeleteColumn(position);
+    Control().DeleteColumn(position);
   }
   SaveDocument();
   Redraw();
@@ -176,9 +176,9 @@ LRESULT DownloadList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
       int percentAt = ColumnPosition(kPercent), playAt = ColumnPosition(kPlay);
       if (row.source == nullptr || document_.OtherPercent()) {
         int32_t percent = row.source != nullptr ? row.source->Percent() : row.task->shown.percent;
-        if (view_.SubItemRect(index, percentAt, cell)) DrawProgress(draw.nmcd.hdc, cell, percent);
+        if (Control().SubItemRect(index, percentAt, cell)) DrawProgress(draw.nmcd.hdc, cell, percent);
       }
-      if (row.source == nullptr && IsPlayableName(row.task->item.fileName) && view_.SubItemRect(index, playAt, cell))
+      if (row.source == nullptr && IsPlayableName(row.task->item.fileName) && Control().SubItemRect(index, playAt, cell))
         DrawPlayImage(draw.nmcd.hdc, cell);
       return CDRF_DODEFAULT;
     }
@@ -187,22 +187,7 @@ LRESULT DownloadList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
   }
 }
 
-void DownloadList::DrawProgress(HDC dc, const RECT& cell, int32_t percent) const {
-  RECT bar = cell;
-  InflateRect(&bar, -2, -2);
-  if (bar.right <= bar.left || bar.bottom <= bar.top) return;
-  FillRect(dc, &bar, barBackground_.Get());
-  RECT done = bar;
-  done.right = bar.left + (bar.right - bar.left) * std::clamp(percent, 0, 100) / 100;
-  FillRect(dc, &done, barBrush_.Get());
-  FrameRect(dc, &bar, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  std::string text = Percent(percent);
-  int mode = SetBkMode(dc, TRANSPARENT);
-  COLORREF colour = SetTextColor(dc, RGB(0, 0, 0));
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &bar, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SetTextColor(dc, colour);
-  SetBkMode(dc, mode);
-}
+void DownloadList::DrawProgress(HDC dc, const RECT& cell, int32_t percent) const { progressBar_.Draw(dc, cell, percent); }
 
 void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const {
   if (!playDc_) return;
@@ -213,25 +198,25 @@ void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const {
 }
 
 void DownloadList::Redraw() const {
-  if (view_.Handle() != nullptr) InvalidateRect(view_.Handle(), nullptr, FALSE);
+  if (Control().Handle() != nullptr) InvalidateRect(Control().Handle(), nullptr, FALSE);
 }
 
 // Only rows on screen that show something new are drawn again; source rows
 // show their peers' live values and are always drawn.
 void DownloadList::RedrawChangedRows() {
-  int first = view_.TopIndex(), last = std::min<int>(first + view_.CountPerPage() + 1, rows_.size());
+  int first = Control().TopIndex(), last = std::min<int>(first + Control().CountPerPage() + 1, rows_.size());
   for (int row = std::max(first, 0); row < last; ++row)
-    if (rows_[row].source != nullptr || rows_[row].task->changed) view_.RedrawItems(row, row);
+    if (rows_[row].source != nullptr || rows_[row].task->changed) Control().RedrawItems(row, row);
   for (auto& [id, task] : tasks_) task->changed = false;
 }
 
 // --- rows ------------------------------------------------------------------
 
-void DownloadList::SyncControl() { view_.SetVirtualCount(static_cast<int>(rows_.size()), 0); }
+void DownloadList::SyncControl() { Control().SetVirtualCount(static_cast<int>(rows_.size()), 0); }
 
 std::vector<DownloadList::Row> DownloadList::SelectedRows() const {
   std::vector<Row> selected;
-  for (int index : view_.SelectedItems())
+  for (int index : Control().SelectedItems())
     if (index < static_cast<int>(rows_.size())) selected.push_back(rows_[index]);
   return selected;
 }
@@ -269,14 +254,14 @@ void DownloadList::RebuildRows(const std::vector<DownloadTask*>& order) {
   }
   SyncControl();
   if (selected.empty()) return;
-  view_.Select(-1, false);
+  Control().Select(-1, false);
   std::unordered_map<const void*, int> positions;
   for (size_t i = 0; i < rows_.size(); ++i)
     positions[rows_[i].source != nullptr ? static_cast<const void*>(rows_[i].source) : rows_[i].task] =
         static_cast<int>(i);
   for (const Row& row : selected) {
     auto found = positions.find(row.source != nullptr ? static_cast<const void*>(row.source) : row.task);
-    if (found != positions.end()) view_.Select(found->second, true);
+    if (found != positions.end()) Control().Select(found->second, true);
   }
 }
 

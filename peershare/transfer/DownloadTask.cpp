@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "frame/HostTransfer.h"
+#include "transfer/UploadRecord.h"
 
 namespace {
 
@@ -58,27 +59,24 @@ void DownloadTask::Complete() { complete_.store(true); }
 
 void DownloadTask::Ended() { shared_.mailbox.Post(kTaskEndedMessage, id_, 0); }
 
+// The file serves uploads from now on: the upload side gets its record
+// before the list hears of the end of the download.
 void DownloadTask::HandedOver() {
   handedOver_.store(true);
+  if (UploadIntake* uploads = shared_.uploads.load()) {
+    UploadItem upload;
+    upload.name = item.fileName;
+    upload.localPath = item.localFileName;
+    upload.category = item.fileType;
+    upload.size = item.fileSize;
+    upload.hash = item.md5;
+    upload.comment = Comment();
+    uploads->AddFinishedDownload(upload);
+  }
   shared_.mailbox.Post(kHandedOverMessage, id_, 0, 10);
 }
 
-TaskSource* DownloadTask::NewSource(HostSource* source) {
-  SourceDescription description = {};
-  if (source == nullptr || source->Describe(&description) == 0) return nullptr;
-  description.nickname[sizeof description.nickname - 1] = '\0';
-  auto record = std::make_unique<TaskSource>(id_, shared_.mailbox);
-  record->Describe(description.nickname, description.peerId, description.peerTag);
-  record->SetHandle(source);
-  record->Progress(description.percent, 0, 0, 0);
-  TaskSource* reported = record.get();
-  {
-    std::lock_guard<std::mutex> hold(lock_);
-    reported_.push_back(std::move(record));
-  }
-  shared_.mailbox.Post(kSourceAddedMessage, id_, reinterpret_cast<LPARAM>(reported));
-  return reported;
-}
+TaskSource* DownloadTask::NewSource(HostSource* source) { return sources_.Report(source, id_, shared_.mailbox); }
 
 int32_t DownloadTask::Alive() { return 1; }
 
@@ -105,30 +103,12 @@ int64_t DownloadTask::RemainingSeconds() const {
   return remaining / std::max<uint32_t>(speed, 10);
 }
 
-bool DownloadTask::TakeReportedSource(TaskSource* source) {
+void DownloadTask::SetComment(const std::string& comment) {
   std::lock_guard<std::mutex> hold(lock_);
-  auto found = std::find_if(reported_.begin(), reported_.end(), [source](const auto& s) { return s.get() == source; });
-  if (found == reported_.end()) return false;
-  sources_.push_back(std::move(*found));
-  reported_.erase(found);
-  return true;
+  item.comment = comment;
 }
 
-TaskSource* DownloadTask::FindSource(const TaskSource* source) const {
-  for (const auto& own : sources_)
-    if (own.get() == source) return own.get();
-  return nullptr;
-}
-
-TaskSource* DownloadTask::FindSourceById(uint32_t id) const {
-  for (const auto& own : sources_)
-    if (own->Id() == id) return own.get();
-  return nullptr;
-}
-
-void DownloadTask::RetireSource(const TaskSource* source) {
-  auto found = std::find_if(sources_.begin(), sources_.end(), [source](const auto& s) { return s.get() == source; });
-  if (found == sources_.end()) return;
-  retired_.push_back(std::move(*found));
-  sources_.erase(found);
+std::string DownloadTask::Comment() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return item.comment;
 }

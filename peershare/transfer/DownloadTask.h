@@ -7,18 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "transfer/SourceList.h"
 #include "transfer/TaskSource.h"
 #include "transfer/TransferDocument.h"
 #include "transfer/TransferMessages.h"
 #include "transfer/TransferTaskSink.h"
 
 class HostTransfer;
+class UploadIntake;
 
 // What the tasks of one download list share with it: the window the client's
 // threads post to, and the downloaded bytes not charged yet.
 struct TaskShared {
   TransferMailbox mailbox;
   std::atomic<int64_t> billableBytes{0};
+  // Takes the files of finished downloads; null while there is no upload side.
+  std::atomic<UploadIntake*> uploads{nullptr};
 };
 
 // One download. The list's window thread owns the record and its rows; the
@@ -69,17 +73,20 @@ class DownloadTask final : public TransferTaskSink {
   int64_t RemainingSeconds() const;
 
   // Sources the client reported that the list has taken in, in order.
-  const std::vector<std::unique_ptr<TaskSource>>& Sources() const { return sources_; }
+  const std::vector<std::unique_ptr<TaskSource>>& Sources() const { return sources_.Taken(); }
   // Takes in a source the client reported through NewSource; false when it
   // is not one of this task's.
-  bool TakeReportedSource(TaskSource* source);
+  bool TakeReportedSource(TaskSource* source) { return sources_.TakeReported(source); }
   // A source the list made for a named peer.
-  void AddSource(std::unique_ptr<TaskSource> source) { sources_.push_back(std::move(source)); }
-  TaskSource* FindSource(const TaskSource* source) const;
-  TaskSource* FindSourceById(uint32_t id) const;
+  void AddSource(std::unique_ptr<TaskSource> source) { sources_.Add(std::move(source)); }
+  TaskSource* FindSource(const TaskSource* source) const { return sources_.Find(source); }
+  TaskSource* FindSourceById(uint32_t id) const { return sources_.FindById(id); }
   // Out of the sources; kept until the task is freed, as the client may
   // still hold it.
-  void RetireSource(const TaskSource* source);
+  void RetireSource(const TaskSource* source) { sources_.Retire(source); }
+  // The comment, as the client may read it while handing the file over.
+  void SetComment(const std::string& comment);
+  std::string Comment() const;
 
   // What the row shows: taken from the counters at each refresh.
   struct Shown {
@@ -121,8 +128,6 @@ class DownloadTask final : public TransferTaskSink {
   // Guarded by lock_.
   std::string status_;
   uint64_t lastDownloaded_ = 0, lastUnbilled_ = 0;
-  std::vector<std::unique_ptr<TaskSource>> reported_;
 
-  std::vector<std::unique_ptr<TaskSource>> sources_;
-  std::vector<std::unique_ptr<TaskSource>> retired_;
+  SourceList sources_;
 };

@@ -57,4 +57,17 @@ std::string SafeFileName(std::string_view name) {
   return safe;
 }
 
+bool ReadDecimal(std::string_view text, uint64_t most, uint64_t& value) {
+  if (text.empty() || text.size() > 20) return false;
+  uint64_t number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (number > (most - digit) / 10) return false;
+    number = number * 10 + digit;
+  }
+  value = number;
+  return true;
+}
+
 }  // namespace FieldText

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,8 @@ std::string LowerHash(std::string_view hash);
 // wildcards, quotes, pipes and control characters become "_", and a name
 // made only of dots gets an underscore in front.
 std::string SafeFileName(std::string_view name);
+// An unsigned decimal number of at most `most`: digits only, nothing before
+// or after them. `value` is left as it was when the text is none.
+bool ReadDecimal(std::string_view text, uint64_t most, uint64_t& value);
 
 }  // namespace FieldText

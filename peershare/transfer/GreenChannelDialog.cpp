@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "frame/ResourceIds.h"
+#include "transfer/GreenChannelSet.h"
 #include "transfer/TransferDocument.h"
 
 INT_PTR GreenChannelDialog::Show(HWND owner) { return DoModal(IDD_GREEN_CHANNEL, owner); }
@@ -20,7 +21,7 @@ bool GreenChannelDialog::IsNumber(const std::string& text) {
 
 bool GreenChannelDialog::OnInitDialog() {
   SendMessageA(Item(IDC_GREEN_NUMBER), EM_LIMITTEXT, 10, 0);
-  for (uint32_t number : numbers_) {
+  for (uint32_t number : numbers_.Numbers()) {
     std::string text = std::to_string(number);
     SendMessageA(Item(IDC_GREEN_LIST), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
@@ -45,7 +46,7 @@ void GreenChannelDialog::AddNumber() {
   if (SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) ==
       CB_ERR) {
     SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    numbers_.insert(static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10)));
+    numbers_.Insert(static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10)));
     document_.AddGreenChannel(text);
   }
   SetItemText(IDC_GREEN_NUMBER, "");
@@ -59,6 +60,6 @@ void GreenChannelDialog::RemoveSelected() {
   if (SendMessageA(list, CB_GETLBTEXTLEN, selected, 0) >= static_cast<LRESULT>(sizeof text)) return;
   SendMessageA(list, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text));
   SendMessageA(list, CB_DELETESTRING, selected, 0);
-  numbers_.erase(static_cast<uint32_t>(std::strtoul(text, nullptr, 10)));
+  numbers_.Erase(static_cast<uint32_t>(std::strtoul(text, nullptr, 10)));
   document_.RemoveGreenChannel(text);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
 
 #include "controls/Dialog.h"
 
+class GreenChannelSet;
 class TransferDocument;
 
 // Dialog 3115: the green-channel list. "增加" adds the number in the field
@@ -14,7 +14,7 @@ class TransferDocument;
 // save.
 class GreenChannelDialog : public Dialog {
  public:
-  GreenChannelDialog(TransferDocument& document, std::set<uint32_t>& numbers)
+  GreenChannelDialog(TransferDocument& document, GreenChannelSet& numbers)
       : document_(document), numbers_(numbers) {}
 
   INT_PTR Show(HWND owner);
@@ -31,5 +31,5 @@ class GreenChannelDialog : public Dialog {
   void RemoveSelected();
 
   TransferDocument& document_;
-  std::set<uint32_t>& numbers_;
+  GreenChannelSet& numbers_;
 };

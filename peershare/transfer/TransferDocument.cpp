@@ -1,5 +1,7 @@
 #include "transfer/TransferDocument.h"
 
+#include <unordered_set>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -214,4 +216,11 @@ XmlElement* TransferDocument::AppendHasDownload(int32_t fileType, uint32_t fileS
   element->SetAttribute("comment", comment);
   element->SetAttribute("time", Decimal(time));
   return element;
+}
+
+void TransferDocument::RemoveRecords(const std::vector<XmlElement*>& records) {
+  XmlElement* root = Root();
+  if (root == nullptr || records.empty()) return;
+  std::unordered_set<const XmlElement*> gone(records.begin(), records.end());
+  root->RemoveChildrenIf([&gone](const XmlElement& child) { return gone.count(&child) != 0; });
 }

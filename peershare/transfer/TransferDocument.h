@@ -76,6 +76,12 @@ class TransferDocument {
   bool AddGreenChannel(const std::string& number);
   void RemoveGreenChannel(const std::string& number);
 
+  // The root Transmit; null only after Release.
+  XmlElement* Transmit() const { return Root(); }
+  // Takes history records out of the document, in one pass; elements that
+  // are not children of Transmit are left alone.
+  void RemoveRecords(const std::vector<XmlElement*>& records);
+
   // A finished download in the history; `time` in seconds since 1970.
   XmlElement* AppendHasDownload(int32_t fileType, uint32_t fileSize, const std::string& localPath,
                                 const std::string& comment, int64_t time);

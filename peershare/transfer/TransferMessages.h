@@ -13,6 +13,8 @@ constexpr UINT kHandedOverMessage = WM_USER + 53;    // none
 constexpr UINT kTaskEndedMessage = WM_USER + 55;     // none
 constexpr UINT kSourceRemovedMessage = WM_USER + 58; // the TaskSource
 constexpr UINT kSourceChangedMessage = WM_USER + 61; // the TaskSource
+// To the upload manager: the id of an upload to show.
+constexpr UINT kNewUploadMessage = kHandedOverMessage;
 
 // Ids of tasks, sources and uploads: one process-wide serial number, which
 // is also the list row's item data.
