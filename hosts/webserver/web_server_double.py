@@ -17,6 +17,11 @@ runs). One rule a line; a path may have several:
     PATH norange            answer a Range request with the whole file (200)
     PATH length TEXT        announce "Content-Length: TEXT", send the body, close
     PATH nolength           announce no length, send the body, close
+    PATH answer TEXT        answer a POST with 200 and the body TEXT
+
+A POST is logged like any request; its rules are those of the target cut
+at the first "&" or "?" (the flow-report endpoint's parameters follow the
+path after "&"). Without an answer rule it is answered like a GET.
 
 In control mode the server serves nothing itself; a test asks it for servers
 of its own, each with a fresh folder below --base:
@@ -128,14 +133,35 @@ class FileHandler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         self.answer(send_body=True)
 
+    def do_POST(self):
+        length = self.headers.get("Content-Length")
+        if length and length.isdigit():
+            self.rfile.read(int(length))
+        path = urllib.parse.urlsplit(self.path).path.split("&", 1)[0]
+        rules = self.server.rules().get(path, {})
+        if "answer" not in rules:
+            return self.answer(send_body=True, path=path)
+        self.server.log.write(self.requestline, self.headers)
+        if "delay" in rules:
+            time.sleep(int(rules["delay"]) / 1000.0)
+        if "drop" in rules:
+            self.close_connection = True
+            return
+        body = (rules["answer"] or "").encode("latin-1")
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
     def local_path(self, path):
         relative = urllib.parse.unquote(path).lstrip("/")
         full = os.path.abspath(os.path.join(self.server.root, relative))
         return full if full.startswith(self.server.root + os.sep) else None
 
-    def answer(self, send_body):
+    def answer(self, send_body, path=None):
         self.server.log.write(self.requestline, self.headers)
-        path = urllib.parse.urlsplit(self.path).path
+        path = path or urllib.parse.urlsplit(self.path).path
         rules = self.server.rules().get(path, {})
         if "delay" in rules:
             time.sleep(int(rules["delay"]) / 1000.0)

@@ -122,10 +122,14 @@ int32_t FlowReportPost::Post(const Address& address, const std::string& target, 
   win::UniqueInternet connection(InternetConnectA(session.Get(), address.host.c_str(), address.port, kUser, "",
                                                   INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return kFailed;
+  SetTimeouts(connection.Get(), timeouts);
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION;
   win::UniqueInternet request(
       HttpOpenRequestA(connection.Get(), "POST", target.c_str(), nullptr, nullptr, nullptr, flags, 0));
   if (!request) return kFailed;
+  // Some WinINet implementations take the timeouts only from the handle
+  // that waits.
+  SetTimeouts(request.Get(), timeouts);
   for (const char* header : kHeaders)
     HttpAddRequestHeadersA(request.Get(), header, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW);
   if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return kFailed;

@@ -184,6 +184,15 @@ void UploadManager::OnSourceChanged(uint32_t id, TaskSource* source) {
     if (rows_[i].source == source) Control().RedrawItems(static_cast<int>(i), static_cast<int>(i));
 }
 
+std::vector<uint32_t> UploadManager::EndedIds() const {
+  std::vector<uint32_t> ended;
+  std::lock_guard<std::mutex> hold(lock_);
+  for (const auto* records : {&records_, &retiring_})
+    for (const auto& [id, record] : *records)
+      if (record->HasEnded()) ended.push_back(id);
+  return ended;
+}
+
 int32_t UploadManager::PeerCount() const {
   std::lock_guard<std::mutex> hold(lock_);
   size_t peers = 0;
@@ -215,6 +224,7 @@ void UploadManager::Refresh() {
       record->refreshed = true;
     }
   }
+  for (uint32_t id : EndedIds()) OnEnded(id);
   ReportStatus(PeerCount());
   // Rows of uploads that are no longer there go.
   std::vector<UploadRecord*> order = RecordOrder(), live;

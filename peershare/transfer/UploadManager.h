@@ -137,6 +137,8 @@ class UploadManager final : public ListWindow, public UploadIntake {
   void OnSourceRemoved(uint32_t id, TaskSource* source);
   void OnSourceChanged(uint32_t id, TaskSource* source);
   int32_t PeerCount() const;
+  // Records the client ended, whatever became of its message.
+  std::vector<uint32_t> EndedIds() const;
   void ReportStatus(int32_t peers);
 
   // Rows.

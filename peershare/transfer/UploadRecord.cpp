@@ -31,7 +31,14 @@ void UploadRecord::SetStatusText(const char* text) {
 
 void UploadRecord::Complete() {}
 
-void UploadRecord::Ended() { shared_->mailbox.Post(kTaskEndedMessage, id_, 0, 10); }
+// Once ended_ is set the window thread may free the record at its next
+// refresh: nothing of it is touched after that.
+void UploadRecord::Ended() {
+  std::shared_ptr<UploadShared> shared = shared_;
+  const uint32_t id = id_;
+  ended_.store(true);
+  shared->mailbox.Post(kTaskEndedMessage, id, 0, 10);
+}
 
 void UploadRecord::HandedOver() {}
 

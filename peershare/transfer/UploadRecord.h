@@ -64,6 +64,9 @@ class UploadRecord final : public TransferTaskSink {
   uint32_t Speed() const { return speed_.load(); }
   uint64_t Uploaded() const { return uploaded_.load(); }
   int32_t Percent() const { return percent_.load(); }
+  // The client made its last call; the record may go even when the
+  // message that says so was lost to a full queue.
+  bool HasEnded() const { return ended_.load(); }
   void Cut() { cut_.store(true); }
   bool IsCut() const { return cut_.load(); }
   SourceList& Sources() { return sources_; }
@@ -83,6 +86,7 @@ class UploadRecord final : public TransferTaskSink {
   std::atomic<uint64_t> uploaded_{0};
   std::atomic<int32_t> percent_{0};
   std::atomic<bool> cut_{false};
+  std::atomic<bool> ended_{false};
   mutable std::mutex lock_;
   // Guarded by lock_.
   std::string status_ = kStartText;
