@@ -106,9 +106,11 @@ for raw in sys.stdin.buffer:
   printf '[topten]\r\ndate=729400\r\n[no1]\r\nsize=734003200\r\nfileType=3\r\nhash=%s\r\nfilename=功夫.rmvb\r\n[no2]\r\nsize=4404019\r\nfileType=1\r\nhash=%s\r\nfilename=月亮代表我的心.mp3\r\n' \
     "$(printf 'kungfu' | md5sum | cut -c1-32)" "$(printf 'moon' | md5sum | cut -c1-32)" |
     iconv -f UTF-8 -t GBK > "$out/operator/top/topten.ini"
-  printf '[tovak]\r\nKeywordDownload=1\r\nFilterFriend=1\r\nFilterZhenCang=1\r\nadversion=3\r\nuploadrecord=0\r\nTop10=%s/top/topten.ini\r\nTop10Date=729400\r\nmailMaxCopy=50\r\nLiteFilterLibURL=%s/lists/litefilter.txt\r\nLiteFilterHashId=%s\r\nFilterLibURL=%s/lists/filter.txt\r\nFilterHashId=%s\r\n' \
-    "$operator" "$operator" "$(md5sum < "$out/operator/lists/litefilter.txt" | cut -c1-32)" \
+  printf '[tovak]\r\nKeywordDownload=1\r\nFilterFriend=1\r\nFilterZhenCang=1\r\nadversion=3\r\nuploadrecord=1\r\nuploadurl=%s/tovakup/flowreport.asp\r\nTop10=%s/top/topten.ini\r\nTop10Date=729400\r\nmailMaxCopy=50\r\nLiteFilterLibURL=%s/lists/litefilter.txt\r\nLiteFilterHashId=%s\r\nFilterLibURL=%s/lists/filter.txt\r\nFilterHashId=%s\r\n' \
+    "$operator" "$operator" "$operator" "$(md5sum < "$out/operator/lists/litefilter.txt" | cut -c1-32)" \
     "$operator" "$(md5sum < "$out/operator/lists/filter.txt" | cut -c1-32)" > "$out/operator/tovakup/filter.ini"
+  # The flow-report endpoint accepts every upload record report (answer 2).
+  printf '/tovakup/flowreport.asp answer 2\n' > "$out/operator/.rules"
   echo "-- operator's web server double at $operator serves /tovakup/filter.ini:"
   sed 's/\r$//; s/^/  /' "$out/operator/tovakup/filter.ini"
   # Xvfb has no window manager: Wine draws the captions itself while the
@@ -123,7 +125,9 @@ for raw in sys.stdin.buffer:
     exit $status' _ "$win64" "$out" "$operator" || echo "clienthost: FAILED"
   python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/operator.pid"
   echo "-- requests the operator's server double received (build/demo/operator-requests.log):"
-  grep -a '^GET ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"
+  grep -a '^GET \|^POST ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"
+  echo "-- headers of the upload record report (answered 2: records accepted):"
+  grep -a -A4 '^POST ' "$out/operator-requests.log" | grep -a '^Accept\|^User-Agent' | tr -d '\r' | sed 's/^/  /' || true
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
     report_text < "$out/client/host-calls.log" > "$out/host-calls.txt"

@@ -5,8 +5,8 @@
 //                    Plugins\peershare.dll, Plugins\TvHashFile.dll (the hash
 //                    plug-in double) and a config folder
 // runs itself from there, drives the plug-in through its exports and
-// PluginInterface (downloads included, through the host's transfer
-// doubles), logs every HostClient call to WORKFOLDER\host-calls.log and
+// PluginInterface (downloads and uploads included, through the host's
+// transfer doubles), logs every HostClient call to WORKFOLDER\host-calls.log and
 // saves pictures of the main window, the transfer window and the coins
 // prompt as PNG files.
 //
@@ -25,6 +25,7 @@
 #include "PluginLibrary.h"
 #include "ShareDemo.h"
 #include "TransferDemo.h"
+#include "UploadDemo.h"
 #include "WindowPicture.h"
 #include "frame/CoinsPrompt.h"
 #include "frame/PluginInterface.h"
@@ -90,7 +91,8 @@ bool LayOutClient(const Options& options) {
          CopyFileA((FolderOf(self) + "\\peershare.dll").c_str(), (bin + "\\Plugins\\peershare.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TvHashFile.dll").c_str(), (bin + "\\Plugins\\TvHashFile.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TovakPlayer.exe").c_str(), (bin + "\\TovakPlayer.exe").c_str(), FALSE) &&
-         ShareDemo::LayOut(options.work, data, kUser) && TransferDemo::LayOut(options.work, data, kUser);
+         ShareDemo::LayOut(options.work, data, kUser) && TransferDemo::LayOut(options.work, data, kUser) &&
+         UploadDemo::LayOut(data, kUser);
 }
 
 int RunFromClientFolder(const Options& options) {
@@ -184,6 +186,9 @@ int DrivePlugin(const Options& options) {
   std::printf("-- share library\n");
   ok = ShareDemo::Drive(*face, host, ExecutableFolder(options), DataFolder(options), kUser,
                         !options.operatorServer.empty()) && ok;
+  std::printf("-- uploads, history lists and the upload record report\n");
+  ok = UploadDemo::Drive(*face, host, main, pictures, options.work, DataFolder(options), kUser,
+                         !options.operatorServer.empty()) && ok;
   std::printf("-- main window\n");
   face->SetAccount(120, 800, 400);
   // The client's sign-in cycle fills the friend tree from GetFriendList;

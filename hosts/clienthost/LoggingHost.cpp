@@ -99,9 +99,24 @@ void LoggingHost::Log(int slot, const char* format, ...) {
   calls_.push_back(line);
   if (logPath_.empty()) return;
   if (FILE* file = std::fopen(logPath_.c_str(), "ab")) {
-    std::fprintf(file, "slot %2d  %s\r\n", slot, line);
+    if (slot >= 0) {
+      std::fprintf(file, "slot %2d  %s\r\n", slot, line);
+    } else {
+      std::fprintf(file, "host     %s\r\n", line);
+    }
     std::fclose(file);
   }
+}
+
+TransferDouble* LoggingHost::ServeUpload(TransferTaskSink* record, const char* localPath, uint32_t size) {
+  Log(-1, "ServeUpload(%s, %u, %p)", Q(localPath), size, static_cast<void*>(record));
+  if (record == nullptr) return nullptr;
+  auto transfer = std::make_unique<TransferDouble>(
+      record, localPath != nullptr ? localPath : "", "", size, TransferPace(),
+      [this](int slot, const std::string& line) { Log(slot, "%s", line.c_str()); });
+  std::lock_guard<std::mutex> hold(transfersLock_);
+  transfers_.push_back(std::move(transfer));
+  return transfers_.back().get();
 }
 
 void LoggingHost::Placeholder(int slot) { Log(slot, "Slot%d()", slot); }

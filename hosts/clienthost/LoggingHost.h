@@ -40,6 +40,11 @@ class LoggingHost : public HostClient {
   TransferDouble* TransferOf(const std::string& hash) const;
   void AddFriendRecord(uint32_t peerId, const char* name, const char* remark = "", int32_t image = 0);
 
+  // The client's side of an upload the plug-in accepted: a transfer double
+  // without a pace of its own that reports to the record the plug-in
+  // answered AddUpload with (its callback interface). Logged as a host event.
+  TransferDouble* ServeUpload(TransferTaskSink* record, const char* localPath, uint32_t size);
+
   std::vector<std::string> Calls() const;
   // The calls whose line starts with name followed by "(".
   std::vector<std::string> CallsOf(const std::string& name) const;

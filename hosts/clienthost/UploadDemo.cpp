@@ -1,0 +1,229 @@
+#include "UploadDemo.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "HostReport.h"
+#include "LoggingHost.h"
+#include "TransferDouble.h"
+#include "WindowPicture.h"
+#include "frame/PluginInterface.h"
+
+namespace UploadDemo {
+namespace {
+
+constexpr int kLowerTabsId = 3277;
+constexpr int kListIds[] = {3274, 3275, 3276};
+constexpr const char* kTabNames[] = {"upload list", "finished downloads", "finished uploads"};
+constexpr const char* kPictures[] = {"upload-list.png", "finished-downloads.png", "finished-uploads.png"};
+
+struct Upload {
+  const char* name;
+  const char* path;
+  int32_t category;
+  uint32_t size;
+  int32_t value;
+};
+const Upload kUploads[] = {{"月亮代表我的心.mp3", "C:\\共享\\月亮代表我的心.mp3", 1, 307200, 0},
+                           {"纪录片-黄河.avi", "C:\\共享\\纪录片-黄河.avi", 3, 52428800, 1}};
+
+std::string TextOf(const std::string& path) {
+  std::string text;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+    std::fclose(file);
+  }
+  return text;
+}
+
+int64_t LocalMoment(int daysBack, int hour) {
+  std::time_t now = std::time(nullptr);
+  std::tm local = *std::localtime(&now);
+  local.tm_mday -= daysBack;
+  local.tm_hour = hour;
+  local.tm_min = local.tm_sec = 0;
+  local.tm_isdst = -1;
+  return static_cast<int64_t>(std::mktime(&local));
+}
+
+BOOL CALLBACK MatchId(HWND window, LPARAM parameter) {
+  auto* wanted = reinterpret_cast<std::pair<int, HWND>*>(parameter);
+  if (GetDlgCtrlID(window) != wanted->first) return TRUE;
+  wanted->second = window;
+  return FALSE;
+}
+
+HWND ChildWithId(HWND main, int id) {
+  std::pair<int, HWND> wanted(id, nullptr);
+  EnumChildWindows(main, &MatchId, reinterpret_cast<LPARAM>(&wanted));
+  return wanted.second;
+}
+
+std::string CellText(HWND view, int row, int column) {
+  char text[512] = "";
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+int RowCount(HWND view) { return view != nullptr ? static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)) : 0; }
+int ColumnCount(HWND view) {
+  HWND header = reinterpret_cast<HWND>(SendMessageA(view, LVM_GETHEADER, 0, 0));
+  return header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+void ReportRows(HWND view, const char* what) {
+  Report("%s: %d rows", what, RowCount(view));
+  for (int row = 0; row < RowCount(view); ++row) {
+    std::string line = " ";
+    for (int column = 0; column < ColumnCount(view); ++column) line += " | " + CellText(view, row, column);
+    Report("%s", line.c_str());
+  }
+}
+
+// The user clicks a tab of the transfer window's lower half.
+void ShowTab(HWND main, int tab) {
+  HWND tabs = ChildWithId(main, kLowerTabsId);
+  if (tabs == nullptr) return;
+  SendMessageA(tabs, TCM_SETCURSEL, tab, 0);
+  NMHDR change = {tabs, static_cast<UINT_PTR>(kLowerTabsId), static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(GetParent(tabs), WM_NOTIFY, kLowerTabsId, reinterpret_cast<LPARAM>(&change));
+}
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &wide[0],
+                                  static_cast<int>(wide.size())));
+  return wide;
+}
+
+int CountOf(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+}  // namespace
+
+std::string TrafficLogPath(const std::string& dataFolder, unsigned user) {
+  return dataFolder + "/config/transmitout" + std::to_string(user) + ".xml";
+}
+
+bool LayOut(const std::string& dataFolder, unsigned user) {
+  struct Record {
+    int daysBack, hour;
+    unsigned peer;
+    const char* ip;
+    unsigned amount;
+  };
+  const Record records[] = {{1, 9, 20001, "192.168.1.21", 512},
+                            {1, 14, 20002, "192.168.1.22", 512},
+                            {0, 0, 20004, "192.168.1.24", 4096},
+                            {1, 20, 20003, "192.168.1.23", 1024}};
+  std::string text = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<Transmit>\r\n";
+  for (const Record& record : records)
+    text += "<HasUpload timestamp=\"" + std::to_string(LocalMoment(record.daysBack, record.hour)) + "\" friendid=\"" +
+            std::to_string(record.peer) + "\" realIP=\"" + record.ip + "\" uploadnum=\"" +
+            std::to_string(record.amount) + "\"/>\r\n";
+  text += "</Transmit>\r\n";
+  FILE* file = std::fopen(TrafficLogPath(dataFolder, user).c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture& pictures, const std::string& work,
+           const std::string& dataFolder, unsigned user, bool reporting) {
+  bool ok = true;
+  plugin.ShowPanel(1);
+  ShowTab(main, 0);
+  HWND uploadList = ChildWithId(main, kListIds[0]);
+  HWND uploadView = uploadList != nullptr ? GetWindow(uploadList, GW_CHILD) : nullptr;
+  ok = ReportCheck(uploadView != nullptr && IsWindowVisible(uploadList), "upload list shown below the downloads") && ok;
+  if (uploadView == nullptr) return false;
+
+  // The client's upload side: each upload record is driven through its
+  // callback interface from the transfer double's calls.
+  std::vector<TransferDouble*> uploads;
+  for (const Upload& upload : kUploads) {
+    UploadRecord* record = plugin.AddUpload(upload.name, upload.path, upload.category, upload.size, upload.value);
+    Report("AddUpload(%s, %s, %d, %u, %d) = %s", upload.name, upload.path, upload.category, upload.size, upload.value,
+           record != nullptr ? "record" : "null");
+    ok = ReportCheck(record != nullptr, "the plug-in made an upload record") && ok;
+    if (record == nullptr) continue;
+    // The record is the callback interface the client reports to.
+    TransferDouble* served = host.ServeUpload(reinterpret_cast<TransferTaskSink*>(record), upload.path, upload.size);
+    if (served != nullptr) uploads.push_back(served);
+  }
+  if (uploads.size() == 2) {
+    TransferDouble& song = *uploads[0];
+    TransferDouble& film = *uploads[1];
+    song.ReportStatus("正在上传");
+    TaskSource* first = song.ReportSource(20001, "张三");
+    song.ReportProgress(0, 204800, 0, 0, 51200, 0.66);
+    film.ReportStatus("正在上传");
+    TaskSource* second = film.ReportSource(20002, "李四");
+    TaskSource* third = film.ReportSource(20003, "王五");
+    film.ReportProgress(0, 9437184, 0, 0, 153600, 0.18);
+    if (first != nullptr) song.CallSource(*first, 66, 51200);
+    if (second != nullptr) film.CallSource(*second, 12, 102400);
+    if (third != nullptr) film.CallSource(*third, 6, 51200);
+  }
+  // Two refreshes: speeds, times and the peers' rows.
+  PumpUntil([] { return false; }, 4300);
+  ReportRows(uploadView, "upload list at the picture");
+  ok = ReportCheck(RowCount(uploadView) == 5, "two uploads with their three receiving peers") && ok;
+  ok = ReportCheck(RowCount(uploadView) > 0 && CellText(uploadView, RowCount(uploadView) - 2, 2) == "+1",
+                   "the 300 KB upload earns +1") && ok;
+  std::wstring folder = Wide(work);
+  ok = ReportCheck(pictures.Save(uploadList, folder + L"\\" + Wide(kPictures[0])), "picture upload-list.png") && ok;
+  ok = ReportCheck(pictures.Save(main, folder + L"\\transfer-window-uploads.png"),
+                   "picture transfer-window-uploads.png") && ok;
+
+  // The song is done: the client's last call on its record.
+  if (!uploads.empty()) uploads[0]->End();
+  PumpUntil([&] { return RowCount(uploadView) == 3; }, 3000);
+  ok = ReportCheck(RowCount(uploadView) == 3, "the ended upload left the list") && ok;
+  uint32_t busy = 0;
+  plugin.GetBusy(&busy);
+  Report("GetBusy = %u (2: uploading)", busy);
+
+  for (int tab = 1; tab <= 2; ++tab) {
+    ShowTab(main, tab);
+    HWND list = ChildWithId(main, kListIds[tab]);
+    HWND view = list != nullptr ? GetWindow(list, GW_CHILD) : nullptr;
+    PumpUntil([] { return false; }, 500);
+    ReportRows(view, kTabNames[tab]);
+    ok = ReportCheck(view != nullptr && IsWindowVisible(list) && RowCount(view) > 0,
+                     tab == 1 ? "finished downloads shown from HasDownload" : "finished uploads shown from HasUpload") &&
+         ok;
+    std::string what = std::string("picture ") + kPictures[tab];
+    ok = ReportCheck(list != nullptr && pictures.Save(list, folder + L"\\" + Wide(kPictures[tab])), what.c_str()) && ok;
+  }
+  ShowTab(main, 0);
+
+  // The upload record report the plug-in sent when its settings came.
+  std::string trafficLog = TrafficLogPath(dataFolder, user);
+  if (reporting) {
+    bool sent = PumpUntil([&] { return CountOf(TextOf(trafficLog), "<HasUpload") == 1; }, 10000);
+    ok = ReportCheck(sent, "upload record report: yesterday's 3 records accepted and removed") && ok;
+  }
+  std::string kept = TextOf(trafficLog);
+  Report("transmitout%u.xml keeps %d record(s)%s", user, CountOf(kept, "<HasUpload"),
+         kept.find("friendid=\"20004\"") != std::string::npos ? ", today's among them" : "");
+  for (TransferDouble* upload : uploads) upload->End();
+  PumpUntil([&] { return RowCount(uploadView) == 0; }, 3000);
+  return ok;
+}
+
+}  // namespace UploadDemo
