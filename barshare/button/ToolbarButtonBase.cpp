@@ -223,7 +223,11 @@ void ToolbarButtonBase::StartJob() {
 
 void ToolbarButtonBase::StopJob() {
   if (jobThread_ != nullptr) {
-    if (WaitForSingleObject(jobThread_, 0) == WAIT_TIMEOUT) {
+    // A thread that has cleared the running id is done with its job and only
+    // exiting; killed there it can leave the loader lock held, and the
+    // process hangs at its exit. Let it end instead.
+    const DWORD wait = RunningJob() == 0 ? 5000 : 0;
+    if (WaitForSingleObject(jobThread_, wait) == WAIT_TIMEOUT) {
       TerminateThread(jobThread_, static_cast<DWORD>(-1));
       // Termination is asynchronous: let it land before the state is touched.
       WaitForSingleObject(jobThread_, 1000);

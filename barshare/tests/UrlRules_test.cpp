@@ -353,14 +353,17 @@ TEST(HostsFileNames, LoadsOnceForConcurrentCallers) {
     HANDLE start;
     volatile LONG found = 0;
   } work{start};
-  auto body = [](void* parameter) -> DWORD {
-    Work* w = static_cast<Work*>(parameter);
-    WaitForSingleObject(w->start, INFINITE);
-    if (LooksLikeUrl(L"intranet-box") && HostsFileNames::Names().size() == 6) InterlockedIncrement(&w->found);
-    return 0;
+  struct Body {
+    // A thread routine is stdcall on i686: a lambda does not convert.
+    static DWORD WINAPI Run(void* parameter) {
+      Work* w = static_cast<Work*>(parameter);
+      WaitForSingleObject(w->start, INFINITE);
+      if (LooksLikeUrl(L"intranet-box") && HostsFileNames::Names().size() == 6) InterlockedIncrement(&w->found);
+      return 0;
+    }
   };
   HANDLE threads[kThreads];
-  for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, body, &work, 0, nullptr);
+  for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, Body::Run, &work, 0, nullptr);
   SetEvent(start);
   WaitForMultipleObjects(kThreads, threads, TRUE, 10000);
   for (HANDLE thread : threads) CloseHandle(thread);
