@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 
 #include "LoggingHost.h"
@@ -24,6 +25,17 @@ class HostClientSlots : public ::testing::Test {
   LoggingHost host_;
   HostClient* client_ = &host_;
 };
+
+// The client fills friend records in its own memory: the same 140 bytes in
+// a 32-bit and a 64-bit build.
+TEST(FriendRecordLayout, IsFixedWidthFieldsOnly) {
+  EXPECT_EQ(sizeof(FriendRecord), 140u);
+  EXPECT_EQ(offsetof(FriendRecord, peerId), 0u);
+  EXPECT_EQ(offsetof(FriendRecord, peerTag), 4u);
+  EXPECT_EQ(offsetof(FriendRecord, image), 8u);
+  EXPECT_EQ(offsetof(FriendRecord, name), 12u);
+  EXPECT_EQ(offsetof(FriendRecord, remark), 76u);
+}
 
 TEST_F(HostClientSlots, OperationsWithoutArgumentsSitAtTheirSlots) {
   const struct {
