@@ -7,8 +7,18 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 "$root/build.sh"
 out="$root/build/demo"
 mkdir -p "$out"
-win64="$root/build/win64"
+# The hosts load the deliverables, the 32-bit DLLs, under the 32-bit Wine;
+# where this machine cannot run 32-bit programs, their 64-bit twins.
+if grep -qx ready "$root/build/wine32/status" && [ -x "$root/build/win32/wine-run.sh" ]; then
+  tree="$root/build/win32"
+  hosts_run="build/win32 (i686, the deliverables) under 32-bit Wine"
+else
+  tree="$root/build/win64"
+  hosts_run="build/win64 (the x86_64 twins) under wine64: $(cat "$root/build/wine32/status" 2>/dev/null)"
+fi
 {
+  echo "== Hosts and DLLs of $hosts_run"
+  echo
   echo "== Export tables of the deliverables (build/win32)"
   for dll in peershare barshare certassist; do
     file="$root/build/win32/$dll/$dll.dll"
@@ -18,23 +28,25 @@ win64="$root/build/win64"
     if [ "$dll" = certassist ]; then echo "  $(echo "$exports" | wc -l) exported class members"; else echo "$exports"; fi
   done
   echo
-  echo "== Components loaded by the demo host (build/win64, under Wine)"
+  echo "== Components loaded by the demo host"
+  rm -rf "$out/bin"
   mkdir -p "$out/bin"
-  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$out/bin/"
-  xvfb-run -a bash "$root/cmake/wine-session.sh" "$win64" bash -c '
-    "$1/wine-run.sh" "$2/bin/demo.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/bin" 2>/dev/null)"
+  cp "$tree"/{peershare,barshare,certassist}/*.dll "$tree/hosts/"*.exe "$out/bin/"
+  xvfb-run -a bash "$root/cmake/wine-session.sh" "$tree" bash -c '
+    "$1/wine-run.sh" "$2/bin/demo.exe" "$("$1/wine-run.sh" winepath -w "$2/bin" 2>/dev/null)"
     echo
     echo "== Certificate assistant host (certassist.dll)"
     "$1/wine-run.sh" "$2/bin/assistant.exe"
     echo
     echo "== Toolbar host double with the Share button (barshare.dll)"
-    "$1/wine-run.sh" "$2/bin/toolbarhost.exe"
+    # The host prints in the ANSI code page (936).
+    "$1/wine-run.sh" "$2/bin/toolbarhost.exe" | iconv -f GBK -t UTF-8
     echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
-    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$win64" "$out"
+    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$tree" "$out"
   echo
-  echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
+  echo "== peershare in the minimal client host (under Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
   # Plugins\peershare.dll from it, logs every HostClient call and saves
   # pictures of the windows; the screen must hold the 800 x 560 main window.
@@ -42,14 +54,14 @@ win64="$root/build/win64"
   mkdir -p "$out/client"
   # Xvfb has no window manager: Wine draws the captions itself while the
   # host runs ("Decorated" off), so the pictures show the window titles.
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$tree" bash -c '
     x11="HKCU\\Software\\Wine\\X11 Driver"
     "$1/wine-run.sh" reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
-    "$1/wine-run.sh" "$2/bin/clienthost.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/client" 2>/dev/null)" \
+    "$1/wine-run.sh" "$2/bin/clienthost.exe" "$("$1/wine-run.sh" winepath -w "$2/client" 2>/dev/null)" \
       --online 1234
     status=$?
     "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    exit $status' _ "$win64" "$out" || echo "clienthost: FAILED"
+    exit $status' _ "$tree" "$out" || echo "clienthost: FAILED"
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
     iconv -f GBK -t UTF-8 "$out/client/host-calls.log" > "$out/host-calls.txt"
