@@ -42,6 +42,9 @@ fi
     # The host prints in the ANSI code page (936).
     "$1/wine-run.sh" "$2/bin/toolbarhost.exe" | iconv -f GBK -t UTF-8
     echo
+    echo "== Owner and COM layer shared by the components (common/win)"
+    "$1/wine-run.sh" "$1/common/win/tests/win_common_tests.exe" --gtest_brief=1 | tr -d "\r" | tail -n 2
+    echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$tree" "$out"

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "CookieSigner.h"
@@ -60,10 +61,9 @@ void BenchmarkXml() {
   GetTempPathA(MAX_PATH, folder);
   const std::string target = std::string(folder) + "tovak-benchmark-share.xml";
   double tree = BestTime(3, [&] {
-    XmlDocument* document = XmlDocument::NewDocument();
+    std::unique_ptr<XmlDocument, XmlElement::Releaser> document(XmlDocument::NewDocument());
     document->Parse(text);
     document->Save(target);
-    document->Release();
   });
   DeleteFileA(target.c_str());
   std::printf("XmlDocument Parse+Save (50000 files): %.1f ms; bare Expat parse: %.1f ms; ratio %.2f\n",

@@ -51,6 +51,6 @@ class CERTASSIST_API CStdioFile {
   bool ReadTextLine(CString& line);
   bool ReadBinaryLine(CString& line);
 
-  bool ownsStream_;
-  bool binary_;
+  bool m_ownsStream;
+  bool m_binary;
 };

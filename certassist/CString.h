@@ -71,7 +71,7 @@ class CERTASSIST_API CString {
   void FormatV(const wchar_t* format, va_list args);
 
  private:
-  std::wstring text_;
+  std::wstring m_text;
 };
 
 CERTASSIST_API CString operator+(const CString& left, const CString& right);

@@ -49,7 +49,7 @@ class CERTASSIST_API CStringList {
  private:
   struct Node;
   static Node* AsNode(POSITION position);
-  Node* head_;
-  Node* tail_;
-  int count_;
+  Node* m_head;
+  Node* m_tail;
+  int m_count;
 };

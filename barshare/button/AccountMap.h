@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win/Handles.h"
+
 // The toolbar's 80-byte named shared memory; the 32-bit value at offset 8 is
 // the number of the signed-in account.
 class AccountMap {
@@ -17,7 +19,7 @@ class AccountMap {
   AccountMap(const AccountMap&) = delete;
   AccountMap& operator=(const AccountMap&) = delete;
 
-  bool Valid() const { return view_ != nullptr; }
+  bool Valid() const { return view_.IsValid(); }
   LONG Account() const;
   void SetAccount(LONG number);
 
@@ -25,6 +27,8 @@ class AccountMap {
   static LONG CurrentAccount();
 
  private:
-  HANDLE mapping_ = nullptr;
-  BYTE* view_ = nullptr;
+  BYTE* Bytes() const { return static_cast<BYTE*>(view_.Get()); }
+
+  win::UniqueFileMapping mapping_;
+  win::UniqueMappedView view_;
 };

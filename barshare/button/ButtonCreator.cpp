@@ -3,13 +3,14 @@
 #include <new>
 
 #include "button/ShareButton.h"
+#include "win/ComPtr.h"
 
 HRESULT ButtonCreator::InitializeObjects(IUnknown* host) { return CreateButtons(host); }
 
 HRESULT ButtonCreator::CreateButtons(IUnknown* host) {
-  ShareButton* button = new (std::nothrow) ShareButton();
-  if (button == nullptr) return 0;
+  win::ComPtr<ShareButton> button;
+  button.Attach(new (std::nothrow) ShareButton());
+  if (!button) return 0;
   button->Initialize(host);
-  button->Release();
   return 0;
 }

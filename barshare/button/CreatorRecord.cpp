@@ -6,9 +6,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "button/RegKeyOwner.h"
 #include "button/ToolbarRegistry.h"
 #include "webslice/GcryptOwners.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -27,11 +27,8 @@ bool ClassIdText(REFCLSID clsid, wchar_t (&text)[40]) { return StringFromGUID2(c
 DWORD CreatorRecord::ScrambleKey(const wchar_t* windowsDirectory, DWORD callerValue) {
   DWORD base = kFallbackKeyBase;
   WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW(windowsDirectory, &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    base = entry.ftCreationTime.dwLowDateTime;
-    FindClose(find);
-  }
+  win::UniqueFind find(FindFirstFileW(windowsDirectory, &entry));
+  if (find) base = entry.ftCreationTime.dwLowDateTime;
   return base ^ callerValue;
 }
 
@@ -81,7 +78,7 @@ HRESULT CreatorRecord::Register(REFCLSID clsid, const wchar_t* path, DWORD calle
   if (path == nullptr || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return E_INVALIDARG;
 
   std::vector<BYTE> stored = Encode(Inner(path, callerFlags), ScrambleKey(callerValue));
-  RegKeyOwner key;
+  win::UniqueRegKey key;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, ToolbarRegistry::CreatorsKey().c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                       nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
     return E_FAIL;
@@ -93,7 +90,7 @@ HRESULT CreatorRecord::Register(REFCLSID clsid, const wchar_t* path, DWORD calle
 HRESULT CreatorRecord::Unregister(REFCLSID clsid) {
   wchar_t classId[40];
   if (!ClassIdText(clsid, classId)) return E_FAIL;
-  RegKeyOwner key;
+  win::UniqueRegKey key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, ToolbarRegistry::CreatorsKey().c_str(), 0, KEY_SET_VALUE, key.Put()) !=
       ERROR_SUCCESS) {
     return E_FAIL;

@@ -1,6 +1,7 @@
 #include "button/ShareButton.h"
 
 #include "button/ButtonResources.h"
+#include "win/QiTable.h"
 
 namespace {
 const ButtonJobEntry kShareJobs[] = {{1, 17509}, {0, 0}};
@@ -26,11 +27,13 @@ int ShareButton::imageIndex = -1;
 ShareButton::ShareButton() : ToolbarButtonBase(kConfig, &kJobs, &imageIndex) {}
 
 HRESULT ShareButton::QueryInterface(REFIID iid, void** out) {
-  if (out != nullptr && iid == IID_IShareButtonMarker) {
-    *out = static_cast<IToolbarButton*>(this);
-    AddRef();
-    return S_OK;
-  }
+  // The marker only tells the toolbar which button this is; it is answered
+  // with the button's main interface. Everything else the base answers.
+  static const win::QiEntry kInterfaces[] = {
+      {&IID_IShareButtonMarker, win::QiOffset<IToolbarButton, ShareButton>()},
+      {nullptr, 0},
+  };
+  if (SUCCEEDED(win::QiSearch(this, kInterfaces, iid, out))) return S_OK;
   return ToolbarButtonBase::QueryInterface(iid, out);
 }
 

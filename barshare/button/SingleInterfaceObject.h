@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "button/ServerModule.h"
+#include "win/ComPtr.h"
+#include "win/QiTable.h"
 
 // A server object with one interface besides IUnknown: reference counted,
 // counted by the module while it lives, deleted on its last Release.
@@ -13,12 +15,11 @@ template <typename Interface, const IID& kInterfaceId>
 class SingleInterfaceObject : public Interface, private CountedObject {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != kInterfaceId) return E_NOINTERFACE;
-    *out = static_cast<Interface*>(this);
-    AddRef();
-    return S_OK;
+    static const win::QiEntry kInterfaces[] = {
+        {&kInterfaceId, win::QiOffset<Interface, SingleInterfaceObject>()},
+        {nullptr, 0},
+    };
+    return win::QiSearch(this, kInterfaces, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
   ULONG STDMETHODCALLTYPE Release() override {
@@ -41,9 +42,8 @@ template <typename Object, typename... Arguments>
 HRESULT CreateAndQuery(REFIID iid, void** out, Arguments&&... arguments) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  Object* object = new (std::nothrow) Object(std::forward<Arguments>(arguments)...);
-  if (object == nullptr) return E_OUTOFMEMORY;
-  HRESULT result = object->QueryInterface(iid, out);
-  object->Release();
-  return result;
+  win::ComPtr<Object> object;
+  object.Attach(new (std::nothrow) Object(std::forward<Arguments>(arguments)...));
+  if (!object) return E_OUTOFMEMORY;
+  return object->QueryInterface(iid, out);
 }

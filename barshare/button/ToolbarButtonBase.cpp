@@ -7,11 +7,11 @@
 #include "button/AccountMap.h"
 #include "button/CreatorRecord.h"
 #include "button/ToolbarRegistry.h"
+#include "win/QiTable.h"
 
 namespace {
 
 constexpr DISPID kDispidOnQuit = 253;
-constexpr WPARAM kJobCancelled = 0x10000;
 
 template <typename Interface, typename Object>
 Interface* As(Object* object) {
@@ -21,33 +21,27 @@ Interface* As(Object* object) {
 }  // namespace
 
 ToolbarButtonBase::ToolbarButtonBase(const ButtonConfig& config, const ButtonJobTable* jobs, int* imageIndex)
-    : config_(config), module_(ServerModule::Handle()), jobs_(jobs), imageIndex_(imageIndex) {}
+    : config_(config),
+      module_(ServerModule::Handle()),
+      imageIndex_(imageIndex),
+      job_(jobs, config.commandId, As<IToolbarButton>(this)) {}
 
 ToolbarButtonBase::~ToolbarButtonBase() {
   StopJob();
-  CloseJobMutex();
   DisconnectBrowserEvents();
-  if (menu_ != nullptr) DestroyMenu(menu_);
 }
 
 HRESULT ToolbarButtonBase::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (iid == IID_IUnknown || iid == IID_IToolbarButton || iid == IID_IToolbarButtonAlt) {
-    *out = As<IToolbarButton>(this);
-  } else if (iid == IID_ICaptionProvider) {
-    *out = As<ICaptionProvider>(this);
-  } else if (iid == IID_IButtonOption) {
-    *out = As<IButtonOption>(this);
-  } else if (iid == IID_IButtonUninstall) {
-    *out = As<IButtonUninstall>(this);
-  } else if (iid == IID_IDispatch) {
-    *out = As<IDispatch>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
+  static const win::QiEntry kInterfaces[] = {
+      {&IID_IToolbarButton, win::QiOffset<IToolbarButton, ToolbarButtonBase>()},
+      {&IID_IToolbarButtonAlt, win::QiOffset<IToolbarButton, ToolbarButtonBase>()},
+      {&IID_ICaptionProvider, win::QiOffset<ICaptionProvider, ToolbarButtonBase>()},
+      {&IID_IButtonOption, win::QiOffset<IButtonOption, ToolbarButtonBase>()},
+      {&IID_IButtonUninstall, win::QiOffset<IButtonUninstall, ToolbarButtonBase>()},
+      {&IID_IDispatch, win::QiOffset<IDispatch, ToolbarButtonBase>()},
+      {nullptr, 0},
+  };
+  return win::QiSearch(this, kInterfaces, iid, out);
 }
 
 ULONG ToolbarButtonBase::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
@@ -75,7 +69,9 @@ HRESULT ToolbarButtonBase::Initialize(IUnknown* host) {
   }
 
   const int id = config_.commandId;
-  if (FAILED(host_->GetToolbarWindow(&toolbarWindow_))) return E_FAIL;
+  const HRESULT window = host_->GetToolbarWindow(&toolbarWindow_);
+  job_.SetWindow(toolbarWindow_);
+  if (FAILED(window)) return E_FAIL;
   if (FAILED(host_->AddButton(id, As<IToolbarButton>(this), 0))) return E_FAIL;
   host_->SetButtonStyle(id, config_.style);
   host_->SetButtonState(id, config_.state);
@@ -97,7 +93,7 @@ HRESULT ToolbarButtonBase::Initialize(IUnknown* host) {
   SetShown(hostShown_ && visible_);
 
   if (config_.flags & kButtonAsksAccount) {
-    ComPtr<IAccountService> accounts;
+    win::ComPtr<IAccountService> accounts;
     host_->GetHostService(kAccountServiceNumber, IID_IAccountService, accounts.PutVoid());
     int number = 0;
     if (accounts && accounts->GetLoginInfo(&number, nullptr, 0) != 0) SetAccount(number);
@@ -116,12 +112,11 @@ int ToolbarButtonBase::GetTooltip(int commandId, wchar_t* buffer, int chars) {
 int ToolbarButtonBase::GetKind() { return config_.kind; }
 
 int ToolbarButtonBase::OnTimer(UINT timerId) {
-  const UINT16 low = LOWORD(timerId);
-  if (jobs_ != nullptr && low == jobs_->timerId) {
+  if (job_.IsJobTimer(timerId)) {
     JobTick();
     return 1;
   }
-  return low == 0 ? 1 : 0;
+  return LOWORD(timerId) == 0 ? 1 : 0;
 }
 
 int ToolbarButtonBase::Reserved8() { return 0; }
@@ -131,10 +126,7 @@ void ToolbarButtonBase::Reserved9() {}
 void ToolbarButtonBase::Uninitialize() {
   hostShown_ = 0;
   if (shown_) SetShown(0);
-  if (menu_ != nullptr) {
-    DestroyMenu(menu_);
-    menu_ = nullptr;
-  }
+  menu_.Reset();
   StopJob();
 }
 
@@ -147,7 +139,7 @@ void ToolbarButtonBase::OnToolbarVisible(int, int visible) {
 
 HRESULT ToolbarButtonBase::OnBrowserChanged(int, IUnknown* browser) {
   if (!(config_.flags & kButtonFollowsBrowser)) return S_OK;
-  ComPtr<IWebBrowser2> next;
+  win::ComPtr<IWebBrowser2> next;
   if (browser != nullptr) {
     HRESULT result = browser->QueryInterface(IID_IWebBrowser2, next.PutVoid());
     if (FAILED(result) && result != E_NOINTERFACE) return result;
@@ -175,9 +167,9 @@ int ToolbarButtonBase::Reserved16() { return 0; }
 int ToolbarButtonBase::OnCommand(WPARAM, LPARAM) { return 0; }
 
 void ToolbarButtonBase::ShowMenu(UINT flags, const RECT* rect) {
-  if (menu_ == nullptr || rect == nullptr) return;
+  if (!menu_ || rect == nullptr) return;
   TPMPARAMS exclude = {sizeof exclude, *rect};
-  TrackPopupMenuEx(menu_, flags, rect->left, rect->bottom, toolbarWindow_, &exclude);
+  TrackPopupMenuEx(menu_.Get(), flags, rect->left, rect->bottom, toolbarWindow_, &exclude);
 }
 
 void ToolbarButtonBase::SetShown(int on) {
@@ -187,111 +179,18 @@ void ToolbarButtonBase::SetShown(int on) {
   } else if (config_.flags & kButtonFollowsBrowser) {
     DisconnectBrowserEvents();
   }
-  RestartJobTimer(shown_ != 0);
+  job_.RestartTimer(shown_ != 0);
 }
 
 void ToolbarButtonBase::SetAccount(int accountNumber) { account_ = accountNumber; }
 
-void ToolbarButtonBase::JobTick() {
-  RestartJobTimer(false);
-  if (jobMutex_ == nullptr && RunningJob() == 0) {
-    wchar_t name[200];
-    swprintf(name, 200, L"ToolbarBaseObjJob__%d", config_.commandId);
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, name);
-    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-      CloseHandle(mutex);  // another browser process runs this button's job
-    } else if (mutex != nullptr) {
-      jobMutex_ = mutex;
-      if (!TakeJob()) CloseJobMutex();
-    }
-  }
-  RestartJobTimer(true);
-}
+void ToolbarButtonBase::JobTick() { job_.Tick(); }
 
-void ToolbarButtonBase::StartJob() {
-  if (jobThread_ != nullptr) {
-    if (WaitForSingleObject(jobThread_, 0) == WAIT_TIMEOUT) return;
-    CloseHandle(jobThread_);
-    jobThread_ = nullptr;
-  }
-  jobThread_ = CreateThread(nullptr, 0, &ToolbarButtonBase::JobThread, this, 0, nullptr);
-  if (jobThread_ == nullptr) {
-    InterlockedExchange(&runningJob_, 0);
-    CloseJobMutex();
-  }
-}
+void ToolbarButtonBase::StartJob() { job_.Start(); }
 
-void ToolbarButtonBase::StopJob() {
-  if (jobThread_ != nullptr) {
-    // A thread that has cleared the running id is done with its job and only
-    // exiting; killed there it can leave the loader lock held, and the
-    // process hangs at its exit. Let it end instead.
-    const DWORD wait = RunningJob() == 0 ? 5000 : 0;
-    if (WaitForSingleObject(jobThread_, wait) == WAIT_TIMEOUT) {
-      TerminateThread(jobThread_, static_cast<DWORD>(-1));
-      // Termination is asynchronous: let it land before the state is touched.
-      WaitForSingleObject(jobThread_, 1000);
-    }
-    CloseHandle(jobThread_);
-    jobThread_ = nullptr;
-  }
-  const LONG running = InterlockedExchange(&runningJob_, 0);
-  if (running != 0) {
-    const ButtonJobEntry* entry = jobs_ != nullptr ? jobs_->Find(running) : nullptr;
-    const WPARAM command = entry != nullptr ? entry->command : 0;
-    PostMessageW(toolbarWindow_, WM_COMMAND, command + kJobCancelled, 0);
-    CloseJobMutex();
-  }
-}
+void ToolbarButtonBase::StopJob() { job_.Stop(); }
 
 int ToolbarButtonBase::AcceptJob(int) { return 0; }
-
-bool ToolbarButtonBase::TakeJob() {
-  if (jobs_ == nullptr) return false;
-  if (pendingJob_ != 0) {
-    const int pending = pendingJob_;
-    pendingJob_ = 0;
-    if (jobs_->Find(pending) == nullptr || !AcceptJob(pending)) return false;
-    Take(pending);
-    return true;
-  }
-  for (const ButtonJobEntry* entry = jobs_->jobs; entry != nullptr && entry->jobId != 0; ++entry) {
-    if (AcceptJob(entry->jobId)) {
-      Take(entry->jobId);
-      return true;
-    }
-  }
-  return false;
-}
-
-void ToolbarButtonBase::Take(int jobId) {
-  InterlockedExchange(&runningJob_, jobId);
-  StartJob();
-}
-
-void ToolbarButtonBase::CloseJobMutex() {
-  HANDLE mutex = InterlockedExchangePointer(const_cast<HANDLE*>(&jobMutex_), nullptr);
-  if (mutex != nullptr) CloseHandle(mutex);
-}
-
-DWORD WINAPI ToolbarButtonBase::JobThread(void* self) {
-  static_cast<ToolbarButtonBase*>(self)->RunJob();
-  return 0;
-}
-
-// On the job thread. The thread handle stays with the UI thread, which may
-// still wait on it; everything else the job held is let go here.
-void ToolbarButtonBase::RunJob() {
-  const int jobId = RunningJob();
-  const int result = JobResult(jobId);
-  InterlockedExchange(&jobResult_, result);
-  const ButtonJobEntry* entry = jobs_->Find(jobId);
-  if (entry != nullptr && entry->command != 0) {
-    PostMessageW(toolbarWindow_, WM_COMMAND, entry->command, result);
-  }
-  CloseJobMutex();
-  InterlockedExchange(&runningJob_, 0);
-}
 
 void ToolbarButtonBase::ConnectBrowserEvents() {
   if (eventsConnected_ || !host_) return;
@@ -312,15 +211,6 @@ void ToolbarButtonBase::DisconnectBrowserEvents() {
 void ToolbarButtonBase::UpdateShown() {
   const int wanted = (hostShown_ && visible_) ? 1 : 0;
   if (wanted != shown_) SetShown(wanted);
-}
-
-void ToolbarButtonBase::RestartJobTimer(bool start) {
-  if (jobs_ == nullptr || toolbarWindow_ == nullptr) return;
-  if (start) {
-    SetTimer(toolbarWindow_, jobs_->timerId, jobs_->periodMs, nullptr);
-  } else {
-    KillTimer(toolbarWindow_, jobs_->timerId);
-  }
 }
 
 int ToolbarButtonBase::IsActive() { return (config_.flags & kButtonHasCaption) ? 1 : 0; }

@@ -4,9 +4,11 @@
 #include <exdisp.h>
 
 #include "button/ButtonConfig.h"
-#include "button/ComPtr.h"
+#include "button/ButtonJobRunner.h"
 #include "button/ServerModule.h"
 #include "button/ToolbarInterfaces.h"
+#include "win/ComPtr.h"
+#include "win/Handles.h"
 
 // What every toolbar button shares: the conversation with the toolbar at
 // initialisation, the shown state, the caption, option and uninstall
@@ -79,10 +81,10 @@ class ToolbarButtonBase : public IToolbarButton,
   HWND ToolbarWindow() const { return toolbarWindow_; }
   IToolbarHost* Host() const { return host_.Get(); }
   IWebBrowser2* Browser() const { return browser_.Get(); }
-  int RunningJob() const { return static_cast<int>(InterlockedCompareExchange(&runningJob_, 0, 0)); }
-  bool HoldsJobMutex() const { return jobMutex_ != nullptr; }
+  int RunningJob() const { return job_.RunningJob(); }
+  bool HoldsJobMutex() const { return job_.HoldsMutex(); }
   // A job to offer first at the next tick.
-  void SetPendingJob(int jobId) { pendingJob_ = jobId; }
+  void SetPendingJob(int jobId) { job_.SetPendingJob(jobId); }
 
  protected:
   const ButtonConfig& Config() const { return config_; }
@@ -90,24 +92,17 @@ class ToolbarButtonBase : public IToolbarButton,
   bool IsOwnId(int commandId) const { return static_cast<UINT8>(commandId) == config_.commandId; }
 
  private:
-  bool TakeJob();
-  void Take(int jobId);
-  void CloseJobMutex();
   void ConnectBrowserEvents();
   void DisconnectBrowserEvents();
   void UpdateShown();
-  void RestartJobTimer(bool start);
-  static DWORD WINAPI JobThread(void* self);
-  void RunJob();
 
   const ButtonConfig config_;
   const HMODULE module_;
-  const ButtonJobTable* const jobs_;
   int* const imageIndex_;
 
-  ComPtr<IToolbarHost> host_;
+  win::ComPtr<IToolbarHost> host_;
   HWND toolbarWindow_ = nullptr;
-  ComPtr<IWebBrowser2> browser_;
+  win::ComPtr<IWebBrowser2> browser_;
   DWORD eventCookie_ = 0;
   bool eventsConnected_ = false;
 
@@ -116,12 +111,6 @@ class ToolbarButtonBase : public IToolbarButton,
   int visible_ = 0;
   int shown_ = 0;
   LONG account_ = 0;
-  HMENU menu_ = nullptr;
-
-  // Shared with the job thread, which clears both when its job is done.
-  HANDLE volatile jobMutex_ = nullptr;
-  mutable LONG runningJob_ = 0;
-  int pendingJob_ = 0;
-  HANDLE jobThread_ = nullptr;
-  LONG jobResult_ = 0;
+  win::UniqueMenu menu_;
+  ButtonJobRunner job_;
 };

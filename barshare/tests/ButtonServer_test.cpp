@@ -10,6 +10,7 @@
 #include "ToolbarTestSupport.h"
 #include "button/CreatorRecord.h"
 #include "button/ToolbarInterfaces.h"
+#include "win/ComPtr.h"
 
 namespace {
 
@@ -27,9 +28,9 @@ class ButtonServer : public ::testing::Test {
   HRESULT GetClassObject(REFCLSID classId, REFIID iid, void** out) {
     return dll_.Export<GetClassObjectFunction>("DllGetClassObject")(classId, iid, out);
   }
-  IClassFactory* Factory(REFCLSID classId) {
-    IClassFactory* factory = nullptr;
-    EXPECT_EQ(GetClassObject(classId, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+  win::ComPtr<IClassFactory> Factory(REFCLSID classId) {
+    win::ComPtr<IClassFactory> factory;
+    EXPECT_EQ(GetClassObject(classId, IID_IClassFactory, factory.PutVoid()), S_OK);
     return factory;
   }
 
@@ -38,14 +39,15 @@ class ButtonServer : public ::testing::Test {
 };
 
 TEST_F(ButtonServer, FactoryForAnyClassMakesOnlyTheCreator) {
-  IClassFactory* foreign = Factory(kForeignClass);
-  ASSERT_NE(foreign, nullptr);
+  win::ComPtr<IClassFactory> foreign = Factory(kForeignClass);
+  ASSERT_TRUE(foreign);
   void* object = reinterpret_cast<void*>(1);
   EXPECT_EQ(foreign->CreateInstance(nullptr, IID_IUnknown, &object), CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(object, nullptr);
-  foreign->Release();
+  foreign.Reset();
 
-  IClassFactory* factory = Factory(CLSID_ButtonCreator);
+  // Raw pointers: the count each final Release answers is under test.
+  IClassFactory* factory = Factory(CLSID_ButtonCreator).Detach();
   ASSERT_NE(factory, nullptr);
   IUnknown* outer = factory;
   EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
@@ -67,23 +69,22 @@ TEST_F(ButtonServer, GetClassObjectChecksItsArguments) {
   void* object = reinterpret_cast<void*>(1);
   EXPECT_EQ(GetClassObject(CLSID_ButtonCreator, IID_IButtonCreator, &object), E_NOINTERFACE);
   EXPECT_EQ(object, nullptr);
-  IUnknown* unknown = nullptr;
-  ASSERT_EQ(GetClassObject(CLSID_ButtonCreator, IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
-  unknown->Release();
+  win::ComPtr<IUnknown> unknown;
+  ASSERT_EQ(GetClassObject(CLSID_ButtonCreator, IID_IUnknown, unknown.PutVoid()), S_OK);
 }
 
 TEST_F(ButtonServer, UnloadsOnlyWhenEveryObjectIsGone) {
   EXPECT_EQ(dll_.Call("DllCanUnloadNow"), S_OK);
-  IClassFactory* factory = Factory(CLSID_ButtonCreator);
+  win::ComPtr<IClassFactory> factory = Factory(CLSID_ButtonCreator);
   EXPECT_EQ(dll_.Call("DllCanUnloadNow"), S_FALSE);
-  IButtonCreator* creator = nullptr;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IButtonCreator, reinterpret_cast<void**>(&creator)), S_OK);
-  factory->Release();
+  win::ComPtr<IButtonCreator> creator;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IButtonCreator, creator.PutVoid()), S_OK);
+  factory.Reset();
   EXPECT_EQ(dll_.Call("DllCanUnloadNow"), S_FALSE);
   {
     ToolbarHostDouble toolbar;
     EXPECT_EQ(creator->InitializeObjects(&toolbar), S_OK);
-    creator->Release();
+    creator.Reset();
     ASSERT_EQ(toolbar.ButtonCount(), 1u);
     // The toolbar's reference keeps the button.
     EXPECT_EQ(dll_.Call("DllCanUnloadNow"), S_FALSE);

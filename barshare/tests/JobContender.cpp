@@ -4,9 +4,10 @@
 #include <windows.h>
 
 #include "JobButton.h"
+#include "win/ComPtr.h"
 
 int main() {
-  JobButton* button = new JobButton(68, 0);
+  auto button = win::ComPtr<JobButton>::Adopt(new JobButton(68, 0));
   button->JobTick();
   const bool offered = button->offered != 0;
   // Let a job this process took finish first: StopJob terminates a running
@@ -14,6 +15,5 @@ int main() {
   // lock, so that this process never exits.
   for (int i = 0; i < 500 && button->RunningJob() != 0; ++i) Sleep(10);
   button->StopJob();
-  button->Release();
   return offered ? 1 : 2;
 }

@@ -12,6 +12,8 @@
 #include "SlotCall.h"
 #include "ToolbarTestSupport.h"
 #include "button/ToolbarRegistry.h"
+#include "win/ComPtr.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -34,11 +36,11 @@ class ShareButtonInToolbar : public ::testing::Test {
     EXPECT_EQ(loader.Load(CLSID_ButtonCreator, &toolbar, road), S_OK);
     return toolbar.ButtonCount() == 1 ? toolbar.Button(0) : nullptr;
   }
-  // The loaded button's uninstall interface (one reference for the caller), or null.
-  IButtonUninstall* LoadUninstaller(ToolbarHostDouble& toolbar, ToolbarLoader& loader) {
+  // The loaded button's uninstall interface, or null.
+  win::ComPtr<IButtonUninstall> LoadUninstaller(ToolbarHostDouble& toolbar, ToolbarLoader& loader) {
     IToolbarButton* button = Load(toolbar, loader);
-    IButtonUninstall* uninstall = nullptr;
-    if (button != nullptr) button->QueryInterface(IID_IButtonUninstall, reinterpret_cast<void**>(&uninstall));
+    win::ComPtr<IButtonUninstall> uninstall;
+    if (button != nullptr) button->QueryInterface(IID_IButtonUninstall, uninstall.PutVoid());
     return uninstall;
   }
 
@@ -77,21 +79,18 @@ TEST_F(ShareButtonInToolbar, AnswersExactlyItsInterfaces) {
   IToolbarButton* button = Load(toolbar, loader);
   ASSERT_NE(button, nullptr);
   for (const IID* iid : {&IID_IUnknown, &IID_IToolbarButton, &IID_IToolbarButtonAlt, &IID_IShareButtonMarker}) {
-    IUnknown* primary = nullptr;
-    ASSERT_EQ(button->QueryInterface(*iid, reinterpret_cast<void**>(&primary)), S_OK);
-    EXPECT_EQ(primary, static_cast<IUnknown*>(button));
-    primary->Release();
+    win::ComPtr<IUnknown> primary;
+    ASSERT_EQ(button->QueryInterface(*iid, primary.PutVoid()), S_OK);
+    EXPECT_EQ(primary.Get(), static_cast<IUnknown*>(button));
   }
   for (const IID* iid : {&IID_ICaptionProvider, &IID_IButtonOption, &IID_IButtonUninstall, &IID_IDispatch}) {
-    IUnknown* other = nullptr;
-    ASSERT_EQ(button->QueryInterface(*iid, reinterpret_cast<void**>(&other)), S_OK);
-    EXPECT_NE(other, static_cast<IUnknown*>(button));
+    win::ComPtr<IUnknown> other;
+    ASSERT_EQ(button->QueryInterface(*iid, other.PutVoid()), S_OK);
+    EXPECT_NE(other.Get(), static_cast<IUnknown*>(button));
     // Every interface leads back to the same object.
-    IUnknown* identity = nullptr;
-    ASSERT_EQ(other->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-    EXPECT_EQ(identity, static_cast<IUnknown*>(button));
-    identity->Release();
-    other->Release();
+    win::ComPtr<IUnknown> identity;
+    ASSERT_EQ(other->QueryInterface(IID_IUnknown, identity.PutVoid()), S_OK);
+    EXPECT_EQ(identity.Get(), static_cast<IUnknown*>(button));
   }
   for (const IID* iid : {&IID_IWebBrowser2, &IID_IClassFactory, &DIID_DWebBrowserEvents2, &IID_IButtonCreator}) {
     void* none = reinterpret_cast<void*>(1);
@@ -169,8 +168,8 @@ TEST_F(ShareButtonInToolbar, TextsComeFromTheResources) {
   EXPECT_EQ(button->GetDescription(0, 2, &request), 0);
   EXPECT_EQ(button->GetDescription(0, 1, nullptr), 0);
 
-  ICaptionProvider* caption = nullptr;
-  ASSERT_EQ(button->QueryInterface(IID_ICaptionProvider, reinterpret_cast<void**>(&caption)), S_OK);
+  win::ComPtr<ICaptionProvider> caption;
+  ASSERT_EQ(button->QueryInterface(IID_ICaptionProvider, caption.PutVoid()), S_OK);
   int image = -7;
   EXPECT_EQ(caption->IsActive(), 1);
   EXPECT_EQ(caption->GetCaption(68, text, 128, &image), 1);
@@ -178,13 +177,11 @@ TEST_F(ShareButtonInToolbar, TextsComeFromTheResources) {
   EXPECT_EQ(image, 0);
   EXPECT_EQ(caption->GetCaption(70, text, 128, &image), 0);
   EXPECT_EQ(caption->GetCaption(68, text, 128, nullptr), 0);
-  caption->Release();
 
-  IButtonOption* option = nullptr;
-  ASSERT_EQ(button->QueryInterface(IID_IButtonOption, reinterpret_cast<void**>(&option)), S_OK);
+  win::ComPtr<IButtonOption> option;
+  ASSERT_EQ(button->QueryInterface(IID_IButtonOption, option.PutVoid()), S_OK);
   EXPECT_EQ(option->IsOptionSet(), 0);
   EXPECT_EQ(option->Reserved4(), 0);
-  option->Release();
 }
 
 TEST_F(ShareButtonInToolbar, JobTimerRunsWhileShown) {
@@ -196,28 +193,25 @@ TEST_F(ShareButtonInToolbar, JobTimerRunsWhileShown) {
   EXPECT_EQ(toolbar.Timers().front(), L"17508->1");
   // Share runs no job: nothing is posted to the toolbar, and the mutex is not kept.
   EXPECT_TRUE(toolbar.Commands().empty());
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, L"ToolbarBaseObjJob__68");
+  win::UniqueMutex mutex(CreateMutexW(nullptr, FALSE, L"ToolbarBaseObjJob__68"));
   EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-  CloseHandle(mutex);
 }
 
 TEST_F(ShareButtonInToolbar, UninstallRemovesTheRegistrationAndTheAccountSettings) {
   const std::wstring account = ToolbarRegistry::AccountKey(424242, nullptr);
   registry_.Track(account);
-  HKEY key = nullptr;
+  win::UniqueRegKey key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Share").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr), ERROR_SUCCESS);
-  RegCloseKey(key);
+                            key.Put(), nullptr), ERROR_SUCCESS);
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Other").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr), ERROR_SUCCESS);
-  RegCloseKey(key);
+                            key.Put(), nullptr), ERROR_SUCCESS);
 
   AccountMapping map(424242);
   ASSERT_TRUE(map.Valid());
   ToolbarHostDouble toolbar;
   ToolbarLoader loader;
-  IButtonUninstall* uninstall = LoadUninstaller(toolbar, loader);
-  ASSERT_NE(uninstall, nullptr);
+  win::ComPtr<IButtonUninstall> uninstall = LoadUninstaller(toolbar, loader);
+  ASSERT_TRUE(uninstall);
 
   EXPECT_EQ(uninstall->Uninstall(69), S_OK);  // another button: only the registration goes
   EXPECT_EQ(dll_.Call("DllUnregisterServer"), E_FAIL);
@@ -226,23 +220,20 @@ TEST_F(ShareButtonInToolbar, UninstallRemovesTheRegistrationAndTheAccountSetting
   EXPECT_EQ(uninstall->Uninstall(68), S_OK);
   EXPECT_FALSE(KeyExists(account + L"\\Share"));
   EXPECT_TRUE(KeyExists(account + L"\\Other"));
-  uninstall->Release();
 }
 
 TEST_F(ShareButtonInToolbar, UninstallWithoutAccountMapUsesAccountZero) {
   const std::wstring account = ToolbarRegistry::AccountKey(0, nullptr);
   registry_.Track(account);
-  HKEY key = nullptr;
+  win::UniqueRegKey key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (account + L"\\Share\\Deep").c_str(), 0, nullptr, 0, KEY_WRITE,
-                            nullptr, &key, nullptr), ERROR_SUCCESS);
-  RegCloseKey(key);
+                            nullptr, key.Put(), nullptr), ERROR_SUCCESS);
   ToolbarHostDouble toolbar;
   ToolbarLoader loader;
-  IButtonUninstall* uninstall = LoadUninstaller(toolbar, loader);
-  ASSERT_NE(uninstall, nullptr);
+  win::ComPtr<IButtonUninstall> uninstall = LoadUninstaller(toolbar, loader);
+  ASSERT_TRUE(uninstall);
   EXPECT_EQ(uninstall->Uninstall(68), S_OK);
   EXPECT_FALSE(KeyExists(account + L"\\Share"));
-  uninstall->Release();
 }
 
 // The button objects of this program, built from the same code as the DLL.
@@ -257,7 +248,7 @@ TEST(ShareButton, HostWithoutBrowserOrToolbarGetsNoButton) {
     EXPECT_EQ(button->Initialize(nullptr), E_POINTER);
     EXPECT_TRUE(toolbar.Log().empty());
     EXPECT_EQ(toolbar.References(), 1);  // nothing of the toolbar is kept
-    EXPECT_EQ(button->Release(), 0u);
+    EXPECT_EQ(button->Release(), 0u);  // the count is under test
     EXPECT_EQ(ServerModule::LiveObjects(), before);
   }
 }
@@ -266,11 +257,10 @@ TEST(ShareButton, RefusedAddButtonFailsInitialize) {
   ToolbarHostDouble::Options options;
   options.addButtonResult = E_ACCESSDENIED;
   ToolbarHostDouble toolbar(options);
-  ShareButton* button = new ShareButton();
+  auto button = win::ComPtr<ShareButton>::Adopt(new ShareButton());
   EXPECT_EQ(button->Initialize(&toolbar), E_FAIL);
   std::vector<std::wstring> expected = {L"GetToolbarWindow", L"AddButton(68, button, 0)"};
   EXPECT_EQ(toolbar.Log(), expected);
-  button->Release();
 }
 
 TEST(ShareButton, ShownFollowsTheToolbarAndTheHost) {
@@ -295,7 +285,7 @@ TEST(ShareButton, ShownFollowsTheToolbarAndTheHost) {
   // Share does not follow the browser: no events were asked for.
   for (const std::wstring& line : toolbar.Log()) EXPECT_EQ(line.find(L"AdviseBrowserEvents"), std::wstring::npos);
   toolbar.RemoveButtons();
-  EXPECT_EQ(button->Release(), 0u);
+  EXPECT_EQ(button->Release(), 0u);  // the count is under test
 }
 
 TEST(ShareButton, ReleaseToZeroFreesOnce) {
@@ -303,9 +293,9 @@ TEST(ShareButton, ReleaseToZeroFreesOnce) {
   ShareButton* button = new ShareButton();
   EXPECT_EQ(ServerModule::LiveObjects(), before + 1);
   EXPECT_EQ(button->AddRef(), 2u);
-  EXPECT_EQ(button->Release(), 1u);
+  EXPECT_EQ(button->Release(), 1u);  // the count is under test
   EXPECT_EQ(ServerModule::LiveObjects(), before + 1);
-  EXPECT_EQ(button->Release(), 0u);
+  EXPECT_EQ(button->Release(), 0u);  // the count is under test
   EXPECT_EQ(ServerModule::LiveObjects(), before);
 }
 

@@ -11,6 +11,8 @@
 #include "button/AccountMap.h"
 #include "ToolbarHostDouble.h"
 #include "ToolbarTestSupport.h"
+#include "win/ComPtr.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -21,10 +23,8 @@ bool HasCommand(const ToolbarHostDouble& toolbar, WPARAM wParam, LPARAM lParam) 
 }
 
 bool MutexExists(const wchar_t* name) {
-  HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name);
-  if (mutex == nullptr) return false;
-  CloseHandle(mutex);
-  return true;
+  win::UniqueMutex mutex(OpenMutexW(SYNCHRONIZE, FALSE, name));
+  return mutex.IsValid();
 }
 
 // Runs the job contender program and returns its exit code.
@@ -36,27 +36,26 @@ DWORD RunContender() {
   if (!CreateProcessW(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return 0;
   }
-  WaitForSingleObject(process.hProcess, 30000);
+  win::UniqueProcess contender(process.hProcess);
+  win::UniqueThread contenderThread(process.hThread);
+  WaitForSingleObject(contender.Get(), 30000);
   DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(contender.Get(), &code);
   return code;
 }
 
-class Event {
- public:
-  Event() : handle_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-  ~Event() { CloseHandle(handle_); }
-  HANDLE Get() const { return handle_; }
+// A manual-reset event, not yet signalled.
+win::UniqueEvent NewEvent() { return win::UniqueEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 
- private:
-  HANDLE handle_;
-};
+// A JobButton held by its first reference.
+template <typename... Arguments>
+win::ComPtr<JobButton> NewButton(Arguments... arguments) {
+  return win::ComPtr<JobButton>::Adopt(new JobButton(arguments...));
+}
 
 TEST(ToolbarButtonBase, JobRunsOnItsThreadAndPostsItsResult) {
   ToolbarHostDouble toolbar;
-  JobButton* button = new JobButton(91, 0);
+  auto button = NewButton(91, 0);
   ASSERT_EQ(button->Initialize(&toolbar), S_OK);
   // The job timer and thread may be slow on a busy machine: give them time,
   // and take no further job once the first one ran.
@@ -70,22 +69,20 @@ TEST(ToolbarButtonBase, JobRunsOnItsThreadAndPostsItsResult) {
   EXPECT_FALSE(button->HoldsJobMutex());
   EXPECT_FALSE(MutexExists(L"ToolbarBaseObjJob__91"));
   toolbar.RemoveButtons();
-  button->Release();
 }
 
 TEST(ToolbarButtonBase, NoAcceptedJobReleasesTheMutexAtOnce) {
-  JobButton* button = new JobButton(92, 0);
+  auto button = NewButton(92, 0);
   button->accept = false;
   button->JobTick();
   EXPECT_EQ(button->offered, 2);  // both jobs of the list were offered
   EXPECT_FALSE(button->HoldsJobMutex());
   EXPECT_FALSE(MutexExists(L"ToolbarBaseObjJob__92"));
-  button->Release();
 }
 
 TEST(ToolbarButtonBase, PendingJobIsOfferedAlone) {
-  Event release;
-  JobButton* button = new JobButton(93, 0);
+  win::UniqueEvent release = NewEvent();
+  auto button = NewButton(93, 0);
   button->release = release.Get();  // the job runs until the test lets it end
   button->SetPendingJob(2);
   button->JobTick();
@@ -100,13 +97,12 @@ TEST(ToolbarButtonBase, PendingJobIsOfferedAlone) {
   button->JobTick();  // the refused pending job is not replaced by another
   EXPECT_EQ(button->RunningJob(), 0);
   EXPECT_FALSE(button->HoldsJobMutex());
-  button->Release();
 }
 
 TEST(ToolbarButtonBase, StopJobEndsARunningJobAndTellsTheToolbar) {
   ToolbarHostDouble toolbar;
-  Event release;
-  JobButton* button = new JobButton(94, 0, 60000);
+  win::UniqueEvent release = NewEvent();
+  auto button = NewButton(94, 0, 60000);
   button->release = release.Get();
   ASSERT_EQ(button->Initialize(&toolbar), S_OK);
   button->JobTick();
@@ -121,12 +117,11 @@ TEST(ToolbarButtonBase, StopJobEndsARunningJobAndTellsTheToolbar) {
   EXPECT_FALSE(HasCommand(toolbar, JobButton::kCommand, JobButton::kResult));
   EXPECT_FALSE(MutexExists(L"ToolbarBaseObjJob__94"));
   toolbar.RemoveButtons();
-  button->Release();
 }
 
 TEST(ToolbarButtonBase, SecondProcessFindsTheJobMutexAndLeavesTheJob) {
-  Event release;
-  JobButton* holder = new JobButton(68, 0, 60000);
+  win::UniqueEvent release = NewEvent();
+  auto holder = NewButton(68, 0, 60000);
   holder->release = release.Get();
   holder->JobTick();
   ASSERT_EQ(holder->RunningJob(), 1);
@@ -137,12 +132,11 @@ TEST(ToolbarButtonBase, SecondProcessFindsTheJobMutexAndLeavesTheJob) {
   for (int i = 0; i < 200 && holder->RunningJob() != 0; ++i) Sleep(10);
   EXPECT_EQ(holder->RunningJob(), 0);
   EXPECT_EQ(RunContender(), 1u);  // with the job done, the other process may run it
-  holder->Release();
 }
 
 TEST(ToolbarButtonBase, FollowsBrowserEventsWhileShown) {
   ToolbarHostDouble toolbar;
-  JobButton* button = new JobButton(95, kButtonFollowsBrowser);
+  auto button = NewButton(95, kButtonFollowsBrowser);
   button->accept = false;
   ASSERT_EQ(button->Initialize(&toolbar), S_OK);
   EXPECT_TRUE(button->BrowserEventsConnected());
@@ -164,11 +158,10 @@ TEST(ToolbarButtonBase, FollowsBrowserEventsWhileShown) {
   EXPECT_EQ(count, 0u);
   EXPECT_EQ(button->GetTypeInfoCount(nullptr), E_POINTER);
   toolbar.RemoveButtons();
-  button->Release();
 }
 
 TEST(ToolbarButtonBase, StateTestAndOptionFollowTheFlags) {
-  JobButton* strict = new JobButton(96, kButtonOptionSet);
+  auto strict = NewButton(96, kButtonOptionSet);
   EXPECT_EQ(strict->AcceptsState(1), 1);
   EXPECT_EQ(strict->AcceptsState(2), 0);
   EXPECT_EQ(strict->IsOptionSet(), 1);
@@ -178,20 +171,18 @@ TEST(ToolbarButtonBase, StateTestAndOptionFollowTheFlags) {
   EXPECT_EQ(strict->GetCaption(96, text, 8, &image), 0);  // no caption without flag bit 0
   RECT rect = {0, 0, 10, 10};
   strict->ShowMenu(0, &rect);  // no menu: nothing happens
-  strict->Release();
 }
 
 TEST(ToolbarButtonBase, AsksForTheAccountWhenFlagged) {
   ToolbarHostDouble toolbar;
   toolbar.Accounts().SignIn(31337, L"key");
-  JobButton* button = new JobButton(97, kButtonAsksAccount);
+  auto button = NewButton(97, kButtonAsksAccount);
   button->accept = false;
   ASSERT_EQ(button->Initialize(&toolbar), S_OK);
   EXPECT_EQ(button->Account(), 31337);
   EXPECT_EQ(toolbar.Accounts().Calls(), 1);
   EXPECT_EQ(toolbar.Log().back(), L"GetHostService(195)");
   toolbar.RemoveButtons();
-  button->Release();
 }
 
 }  // namespace
@@ -199,8 +190,9 @@ TEST(ToolbarButtonBase, AsksForTheAccountWhenFlagged) {
 namespace {
 
 TEST(ToolbarButtonBase, FinalReleaseEndsARunningJobFirst) {
-  Event release;
+  win::UniqueEvent release = NewEvent();
   const LONG before = ServerModule::LiveObjects();
+  // A raw pointer: the final Release and what it ends are under test.
   JobButton* button = new JobButton(98, 0, 60000);
   button->release = release.Get();
   button->JobTick();

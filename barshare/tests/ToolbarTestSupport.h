@@ -11,12 +11,11 @@
 #include <vector>
 
 #include "button/ToolbarRegistry.h"
+#include "win/Handles.h"
 
 inline bool KeyExists(const std::wstring& path) {
-  HKEY key = nullptr;
-  bool exists = RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
-  if (key != nullptr) RegCloseKey(key);
-  return exists;
+  win::UniqueRegKey key;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
 // Leaves the toolbar's registry branch as the test found it: keys the test
@@ -33,15 +32,14 @@ class ToolbarRegistryGuard {
     saved_.resize(hadValue_ ? size : 0);
   }
   ~ToolbarRegistryGuard() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, ToolbarRegistry::CreatorsKey().c_str(), 0, KEY_SET_VALUE, &key) ==
+    win::UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, ToolbarRegistry::CreatorsKey().c_str(), 0, KEY_SET_VALUE, key.Put()) ==
         ERROR_SUCCESS) {
       if (hadValue_) {
-        RegSetValueExW(key, kCreatorValue, 0, REG_BINARY, saved_.data(), static_cast<DWORD>(saved_.size()));
+        RegSetValueExW(key.Get(), kCreatorValue, 0, REG_BINARY, saved_.data(), static_cast<DWORD>(saved_.size()));
       } else {
-        RegDeleteValueW(key, kCreatorValue);
+        RegDeleteValueW(key.Get(), kCreatorValue);
       }
-      RegCloseKey(key);
     }
     for (auto root = created_.rbegin(); root != created_.rend(); ++root) {
       SHDeleteKeyW(HKEY_CURRENT_USER, root->c_str());
@@ -87,23 +85,20 @@ class BarshareDll {
   BarshareDll() {
     wchar_t full[MAX_PATH];
     GetFullPathNameW(BarshareDllPath().c_str(), MAX_PATH, full, nullptr);
-    module_ = LoadLibraryW(full);
-  }
-  ~BarshareDll() {
-    if (module_ != nullptr) FreeLibrary(module_);
+    module_.Reset(LoadLibraryW(full));
   }
   BarshareDll(const BarshareDll&) = delete;
   BarshareDll& operator=(const BarshareDll&) = delete;
 
-  HMODULE Module() const { return module_; }
+  HMODULE Module() const { return module_.Get(); }
   std::wstring Path() const {
     wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(module_, path, MAX_PATH);
+    GetModuleFileNameW(module_.Get(), path, MAX_PATH);
     return path;
   }
   template <typename Function>
   Function Export(const char* name) const {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_.Get(), name)));
   }
   HRESULT Call(const char* name) const {
     auto function = Export<HRESULT(__stdcall*)()>(name);
@@ -111,7 +106,7 @@ class BarshareDll {
   }
 
  private:
-  HMODULE module_ = nullptr;
+  win::UniqueModule module_;
 };
 
 // Held for a whole test program run: CTest runs tests in parallel processes,
@@ -121,17 +116,16 @@ class CrossProcessLock : public ::testing::Environment {
  public:
   explicit CrossProcessLock(const wchar_t* name) : name_(name) {}
   void SetUp() override {
-    mutex_ = CreateMutexW(nullptr, FALSE, name_);
-    if (mutex_ != nullptr) WaitForSingleObject(mutex_, INFINITE);
+    mutex_.Reset(CreateMutexW(nullptr, FALSE, name_));
+    if (mutex_) WaitForSingleObject(mutex_.Get(), INFINITE);
   }
   void TearDown() override {
-    if (mutex_ == nullptr) return;
-    ReleaseMutex(mutex_);
-    CloseHandle(mutex_);
-    mutex_ = nullptr;
+    if (!mutex_) return;
+    ReleaseMutex(mutex_.Get());
+    mutex_.Reset();
   }
 
  private:
   const wchar_t* name_;
-  HANDLE mutex_ = nullptr;
+  win::UniqueMutex mutex_;
 };

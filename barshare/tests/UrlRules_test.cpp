@@ -12,6 +12,7 @@
 #include "ToolbarTestSupport.h"
 #include "button/HostsFileNames.h"
 #include "button/RegistrableTldTable.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -348,11 +349,11 @@ namespace {
 // threads race to load the hosts file, and all must see the same names.
 TEST(HostsFileNames, LoadsOnceForConcurrentCallers) {
   constexpr int kThreads = 8;
-  HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  win::UniqueEvent start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   struct Work {
     HANDLE start;
     volatile LONG found = 0;
-  } work{start};
+  } work{start.Get()};
   struct Body {
     // A thread routine is stdcall on i686: a lambda does not convert.
     static DWORD WINAPI Run(void* parameter) {
@@ -362,12 +363,14 @@ TEST(HostsFileNames, LoadsOnceForConcurrentCallers) {
       return 0;
     }
   };
-  HANDLE threads[kThreads];
-  for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, Body::Run, &work, 0, nullptr);
-  SetEvent(start);
-  WaitForMultipleObjects(kThreads, threads, TRUE, 10000);
-  for (HANDLE thread : threads) CloseHandle(thread);
-  CloseHandle(start);
+  win::UniqueThread threads[kThreads];
+  HANDLE waitable[kThreads];
+  for (int i = 0; i < kThreads; ++i) {
+    threads[i].Reset(CreateThread(nullptr, 0, Body::Run, &work, 0, nullptr));
+    waitable[i] = threads[i].Get();
+  }
+  SetEvent(start.Get());
+  WaitForMultipleObjects(kThreads, waitable, TRUE, 10000);
   EXPECT_EQ(work.found, kThreads);
   EXPECT_EQ(&HostsFileNames::Names(), &HostsFileNames::Names());
 }

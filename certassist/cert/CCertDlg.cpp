@@ -1,5 +1,10 @@
 #include "CCertDlg.h"
 
+#include <utility>
+
+#include "win/CryptHandles.h"
+#include "win/Handles.h"
+
 namespace {
 
 const DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
@@ -10,36 +15,12 @@ const int kPromptId = 8000;
 const int kValidIcon = 1003;
 const int kExpiredIcon = 1004;
 
-// Closes the store it opened.
-class StoreOwner {
- public:
-  StoreOwner() : store_(CertOpenSystemStoreW(0, L"MY")) {}
-  ~StoreOwner() {
-    if (store_ != nullptr) CertCloseStore(store_, 0);
-  }
-  StoreOwner(const StoreOwner&) = delete;
-  StoreOwner& operator=(const StoreOwner&) = delete;
-  HCERTSTORE Get() const { return store_; }
-
- private:
-  HCERTSTORE store_;
-};
-
-// Walks a store; the context of the current step is freed when the walk ends early.
-class StoreWalk {
- public:
-  explicit StoreWalk(HCERTSTORE store) : store_(store), current_(nullptr) {}
-  ~StoreWalk() {
-    if (current_ != nullptr) CertFreeCertificateContext(current_);
-  }
-  StoreWalk(const StoreWalk&) = delete;
-  StoreWalk& operator=(const StoreWalk&) = delete;
-  PCCERT_CONTEXT Next() { return current_ = CertEnumCertificatesInStore(store_, current_); }
-
- private:
-  HCERTSTORE store_;
-  PCCERT_CONTEXT current_;
-};
+// Moves `current` to the store's next certificate; the enumeration frees the
+// one before. Whatever `current` holds when a walk ends early is freed by it.
+bool NextCertificate(HCERTSTORE store, win::UniqueCertContext& current) {
+  current.Reset(CertEnumCertificatesInStore(store, current.Release()));
+  return current.IsValid();
+}
 
 bool HasDigitalSignatureUsage(PCCERT_CONTEXT cert) {
   BYTE usage[2] = {};
@@ -68,26 +49,30 @@ HICON LoadSmallIcon(int id) {
 
 }  // namespace
 
+// The destructor does not run for a constructor that throws, so nothing is
+// handed to the members before the whole list was read: on failure the
+// owners here and in EnumCerts() let go of everything.
 unsigned long CCertDlg::LoadAndEnumerate() {
-  m_cryptui = LoadLibraryW(L"Cryptui.dll");
-  if (m_cryptui != nullptr)
+  win::UniqueModule cryptui(LoadLibraryW(L"Cryptui.dll"));
+  if (unsigned long error = EnumCerts()) return error;
+  if (cryptui) {
     m_viewCertificate = reinterpret_cast<ViewCertificateProc>(
-        reinterpret_cast<void*>(GetProcAddress(m_cryptui, "CryptUIDlgViewCertificateW")));
-  unsigned long error = EnumCerts();
-  // The destructor does not run for a constructor that throws.
-  if (error != 0) ReleaseCerts();
-  return error;
+        reinterpret_cast<void*>(GetProcAddress(cryptui.Get(), "CryptUIDlgViewCertificateW")));
+  }
+  m_cryptui = cryptui.Release();
+  return 0;
 }
 
 CCertDlg::~CCertDlg() { ReleaseCerts(); }
 
+// The exported layout keeps plain handles; they are freed through the owners
+// all the same.
 void CCertDlg::ReleaseCerts() {
-  for (const CERT_CONTEXT* cert : m_certs) CertFreeCertificateContext(cert);
+  for (const CERT_CONTEXT* cert : m_certs) win::UniqueCertContext freed(cert);
   m_certs.clear();
   m_certInfos.clear();
   m_viewCertificate = nullptr;
-  if (m_cryptui != nullptr) FreeLibrary(m_cryptui);
-  m_cryptui = nullptr;
+  win::UniqueModule freed(std::exchange(m_cryptui, nullptr));
 }
 
 int CCertDlg::GetCertCount() { return static_cast<int>(m_certs.size()); }
@@ -134,12 +119,14 @@ CString CCertDlg::FindString(CString name) {
 }
 
 unsigned long CCertDlg::EnumCerts() {
-  StoreOwner store;
-  if (store.Get() == nullptr) return GetLastError();
+  win::UniqueCertStore store(CertOpenSystemStoreW(0, L"MY"));
+  if (!store) return GetLastError();
   SYSTEMTIME today{};
   GetLocalTime(&today);
-  StoreWalk walk(store.Get());
-  while (PCCERT_CONTEXT cert = walk.Next()) {
+  std::vector<std::pair<win::UniqueCertContext, tagCertInfo>> found;
+  win::UniqueCertContext current;
+  while (NextCertificate(store.Get(), current)) {
+    PCCERT_CONTEXT cert = current.Get();
     if (!HasDigitalSignatureUsage(cert)) continue;
     tagCertInfo info{};
     if (unsigned long error = GetCertInfo(cert, 0, info.issuedTo)) return error;
@@ -151,7 +138,10 @@ unsigned long CCertDlg::EnumCerts() {
     SYSTEMTIME notAfter = LocalDate(cert->pCertInfo->NotAfter);
     info.expiry.Format(L"%04d年%02d月%02d日", notAfter.wYear, notAfter.wMonth, notAfter.wDay);
     info.valid = IsValidOn(notAfter, today);
-    PutCert(CertDuplicateCertificateContext(cert));
+    found.emplace_back(win::UniqueCertContext(CertDuplicateCertificateContext(cert)), info);
+  }
+  for (auto& [context, info] : found) {
+    PutCert(context.Release());
     AddCertInfo(info);
   }
   return 0;
@@ -213,9 +203,8 @@ void CCertDlg::OnShowWindow(BOOL show, UINT) {
   m_list.DeleteAllItems();
   m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 1);
   for (int id : {kValidIcon, kExpiredIcon}) {
-    HICON icon = LoadSmallIcon(id);
-    m_imageList.Add(icon);
-    if (icon != nullptr) DestroyIcon(icon);
+    win::UniqueIcon icon(LoadSmallIcon(id));
+    m_imageList.Add(icon.Get());
   }
   m_list.SetImageList(&m_imageList, LVSIL_SMALL);
   FillList();

@@ -4,24 +4,11 @@
 #include <memory>
 #include <new>
 
+#include "win/Handles.h"
+
 namespace {
 
 const DWORD kFixedSignature = 0xFEEF04BD;
-
-// Frees a module it loaded.
-class LoadedLibrary {
- public:
-  explicit LoadedLibrary(const wchar_t* name) : module_(name ? LoadLibraryW(name) : nullptr) {}
-  ~LoadedLibrary() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
 
 // The whole version resource of a file, or an empty block.
 std::unique_ptr<BYTE[]> ReadVersionBlock(const wchar_t* path, DWORD& size) {
@@ -125,8 +112,8 @@ CString CModuleVersion::GetFileVersion(CString path) {
 }
 
 BOOL CModuleVersion::DllGetVersion(const wchar_t* dllName, DLLVERSIONINFO& info) {
-  LoadedLibrary library(dllName);
-  if (library.Get() == nullptr) return FALSE;
+  win::UniqueModule library(dllName != nullptr ? LoadLibraryW(dllName) : nullptr);
+  if (!library) return FALSE;
   auto entry = reinterpret_cast<DLLGETVERSIONPROC>(
       reinterpret_cast<void*>(GetProcAddress(library.Get(), "DllGetVersion")));
   if (entry == nullptr) return FALSE;

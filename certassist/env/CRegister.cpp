@@ -1,5 +1,9 @@
 #include "CRegister.h"
 
+#include <utility>
+
+#include "win/Handles.h"
+
 namespace {
 
 const DWORD kNameChars = 1024;
@@ -14,26 +18,6 @@ LONG EnumName(Enumerate enumerate, CString& name) {
   return result;
 }
 
-// Closes a key it owns unless released.
-class KeyOwner {
- public:
-  KeyOwner() : key_(nullptr) {}
-  ~KeyOwner() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  KeyOwner(const KeyOwner&) = delete;
-  KeyOwner& operator=(const KeyOwner&) = delete;
-  HKEY* Receive() { return &key_; }
-  HKEY Release() {
-    HKEY key = key_;
-    key_ = nullptr;
-    return key;
-  }
-
- private:
-  HKEY key_;
-};
-
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 }  // namespace
@@ -41,10 +25,9 @@ bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; 
 CRegister::CRegister() : m_dwIndex(0), m_hKey(nullptr) {}
 CRegister::~CRegister() { RegClose(); }
 
-void CRegister::RegClose() {
-  if (m_hKey != nullptr) RegCloseKey(m_hKey);
-  m_hKey = nullptr;
-}
+// The exported layout keeps the key as a plain HKEY; it is closed through
+// the owner all the same.
+void CRegister::RegClose() { win::UniqueRegKey closing(std::exchange(m_hKey, nullptr)); }
 
 LONG CRegister::RegFlush() { return RegFlushKey(m_hKey); }
 
@@ -128,9 +111,9 @@ LONG CRegister::SetValueInt(const wchar_t* name, int value) {
 
 int CRegister::CreateKey(const wchar_t* subKey) {
   if (m_hKey == nullptr) return 0;
-  KeyOwner created;
+  win::UniqueRegKey created;
   if (RegCreateKeyExW(m_hKey, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                      created.Receive(), nullptr) != ERROR_SUCCESS)
+                      created.Put(), nullptr) != ERROR_SUCCESS)
     return 0;
   RegClose();
   m_hKey = created.Release();

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "win/Handles.h"
+
 namespace {
 
 struct OpenRequest {
@@ -66,9 +68,9 @@ CString FromCodePage(const std::string& bytes) {
 
 }  // namespace
 
-CStdioFile::CStdioFile() : m_pStream(nullptr), ownsStream_(false), binary_(false) {}
+CStdioFile::CStdioFile() : m_pStream(nullptr), m_ownsStream(false), m_binary(false) {}
 
-CStdioFile::CStdioFile(FILE* stream) : m_pStream(stream), ownsStream_(false), binary_(false) {}
+CStdioFile::CStdioFile(FILE* stream) : m_pStream(stream), m_ownsStream(false), m_binary(false) {}
 
 CStdioFile::CStdioFile(const wchar_t* path, UINT openFlags) : CStdioFile() {
   CStdioFile::Open(path, openFlags);
@@ -81,28 +83,26 @@ BOOL CStdioFile::Open(const wchar_t* path, UINT openFlags) {
   if (path == nullptr) return FALSE;
   OpenRequest request = Translate(openFlags);
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, (openFlags & modeNoInherit) == 0};
-  HANDLE file = CreateFileW(path, request.access, request.share, &inherit, request.disposition,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return FALSE;
-  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), request.descriptorFlags);
-  if (descriptor == -1) {
-    CloseHandle(file);
-    return FALSE;
-  }
+  win::UniqueFile file(CreateFileW(path, request.access, request.share, &inherit, request.disposition,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FALSE;
+  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file.Get()), request.descriptorFlags);
+  if (descriptor == -1) return FALSE;
+  (void)file.Release();  // the descriptor owns the handle now
   m_pStream = _fdopen(descriptor, request.mode);
   if (m_pStream == nullptr) {
     _close(descriptor);
     return FALSE;
   }
-  ownsStream_ = true;
-  binary_ = (openFlags & typeBinary) != 0;
+  m_ownsStream = true;
+  m_binary = (openFlags & typeBinary) != 0;
   return TRUE;
 }
 
 void CStdioFile::Close() {
-  if (m_pStream != nullptr && ownsStream_) fclose(m_pStream);
+  if (m_pStream != nullptr && m_ownsStream) fclose(m_pStream);
   m_pStream = nullptr;
-  ownsStream_ = false;
+  m_ownsStream = false;
 }
 
 bool CStdioFile::IsOpen() const { return m_pStream != nullptr; }
@@ -110,7 +110,7 @@ bool CStdioFile::IsOpen() const { return m_pStream != nullptr; }
 BOOL CStdioFile::ReadString(CString& line) {
   line.Empty();
   if (m_pStream == nullptr) return FALSE;
-  return binary_ ? ReadBinaryLine(line) : ReadTextLine(line);
+  return m_binary ? ReadBinaryLine(line) : ReadTextLine(line);
 }
 
 bool CStdioFile::ReadTextLine(CString& line) {
@@ -148,13 +148,13 @@ bool CStdioFile::ReadBinaryLine(CString& line) {
 BOOL CStdioFile::WriteString(const wchar_t* text) {
   if (m_pStream == nullptr || text == nullptr) return FALSE;
   std::wstring content(text);
-  if (binary_) {
+  if (m_binary) {
     size_t bytes = content.size() * sizeof(wchar_t);
     return fwrite(content.data(), 1, bytes, m_pStream) == bytes;
   }
   std::wstring lines;
   for (wchar_t ch : content) {
-    if (ch == L'\n' && ownsStream_) lines += L'\r';
+    if (ch == L'\n' && m_ownsStream) lines += L'\r';
     lines += ch;
   }
   std::string bytes = ToCodePage(lines.c_str(), static_cast<int>(lines.size()));

@@ -23,69 +23,69 @@ int Clamp(int value, int low, int high) { return value < low ? low : (value > hi
 CString::CString() = default;
 CString::CString(const CString& other) = default;
 CString::CString(CString&& other) noexcept = default;
-CString::CString(const wchar_t* text) : text_(text ? text : L"") {}
+CString::CString(const wchar_t* text) : m_text(text ? text : L"") {}
 CString::CString(const wchar_t* text, int length) {
-  if (text != nullptr && length > 0) text_.assign(text, length);
+  if (text != nullptr && length > 0) m_text.assign(text, length);
 }
-CString::CString(const char* text) : text_(FromCodePage(text)) {}
-CString::CString(wchar_t ch, int repeat) : text_(repeat > 0 ? repeat : 0, ch) {}
+CString::CString(const char* text) : m_text(FromCodePage(text)) {}
+CString::CString(wchar_t ch, int repeat) : m_text(repeat > 0 ? repeat : 0, ch) {}
 CString::~CString() = default;
 
 CString& CString::operator=(const CString& other) = default;
 CString& CString::operator=(CString&& other) noexcept = default;
 CString& CString::operator=(const wchar_t* text) {
-  text_ = text ? text : L"";
+  m_text = text ? text : L"";
   return *this;
 }
 CString& CString::operator=(const char* text) {
-  text_ = FromCodePage(text);
+  m_text = FromCodePage(text);
   return *this;
 }
 CString& CString::operator=(wchar_t ch) {
-  text_.assign(1, ch);
+  m_text.assign(1, ch);
   return *this;
 }
 
-int CString::GetLength() const { return static_cast<int>(text_.size()); }
-bool CString::IsEmpty() const { return text_.empty(); }
-void CString::Empty() { text_.clear(); }
+int CString::GetLength() const { return static_cast<int>(m_text.size()); }
+bool CString::IsEmpty() const { return m_text.empty(); }
+void CString::Empty() { m_text.clear(); }
 wchar_t CString::GetAt(int index) const {
-  return index >= 0 && index < GetLength() ? text_[index] : L'\0';
+  return index >= 0 && index < GetLength() ? m_text[index] : L'\0';
 }
 void CString::SetAt(int index, wchar_t ch) {
-  if (index >= 0 && index < GetLength()) text_[index] = ch;
+  if (index >= 0 && index < GetLength()) m_text[index] = ch;
 }
 wchar_t CString::operator[](int index) const { return GetAt(index); }
-const wchar_t* CString::GetString() const { return text_.c_str(); }
-CString::operator const wchar_t*() const { return text_.c_str(); }
+const wchar_t* CString::GetString() const { return m_text.c_str(); }
+CString::operator const wchar_t*() const { return m_text.c_str(); }
 
 wchar_t* CString::GetBuffer(int minLength) {
-  if (minLength > GetLength()) text_.resize(minLength);
-  return &text_[0];
+  if (minLength > GetLength()) m_text.resize(minLength);
+  return &m_text[0];
 }
 wchar_t* CString::GetBufferSetLength(int length) {
-  text_.resize(length > 0 ? length : 0);
-  return &text_[0];
+  m_text.resize(length > 0 ? length : 0);
+  return &m_text[0];
 }
 void CString::ReleaseBuffer(int newLength) {
-  if (newLength < 0) newLength = static_cast<int>(wcsnlen(text_.c_str(), text_.size()));
-  text_.resize(Clamp(newLength, 0, GetLength()));
+  if (newLength < 0) newLength = static_cast<int>(wcsnlen(m_text.c_str(), m_text.size()));
+  m_text.resize(Clamp(newLength, 0, GetLength()));
 }
 
 CString& CString::operator+=(const CString& text) {
-  text_ += text.text_;
+  m_text += text.m_text;
   return *this;
 }
 CString& CString::operator+=(const wchar_t* text) {
-  if (text != nullptr) text_ += text;
+  if (text != nullptr) m_text += text;
   return *this;
 }
 CString& CString::operator+=(wchar_t ch) {
-  text_ += ch;
+  m_text += ch;
   return *this;
 }
 
-int CString::Compare(const wchar_t* text) const { return text_.compare(text ? text : L""); }
+int CString::Compare(const wchar_t* text) const { return m_text.compare(text ? text : L""); }
 int CString::CompareNoCase(const wchar_t* text) const {
   CString mine(*this), theirs(text);
   return mine.MakeLower().Compare(theirs.MakeLower());
@@ -93,16 +93,16 @@ int CString::CompareNoCase(const wchar_t* text) const {
 
 int CString::Find(wchar_t ch, int start) const {
   if (start < 0 || start >= GetLength()) return -1;
-  size_t at = text_.find(ch, start);
+  size_t at = m_text.find(ch, start);
   return at == std::wstring::npos ? -1 : static_cast<int>(at);
 }
 int CString::Find(const wchar_t* text, int start) const {
   if (text == nullptr || start < 0 || start > GetLength()) return -1;
-  size_t at = text_.find(text, start);
+  size_t at = m_text.find(text, start);
   return at == std::wstring::npos ? -1 : static_cast<int>(at);
 }
 int CString::ReverseFind(wchar_t ch) const {
-  size_t at = text_.rfind(ch);
+  size_t at = m_text.rfind(ch);
   return at == std::wstring::npos ? -1 : static_cast<int>(at);
 }
 
@@ -110,7 +110,7 @@ CString CString::Mid(int first) const { return Mid(first, GetLength()); }
 CString CString::Mid(int first, int count) const {
   first = Clamp(first, 0, GetLength());
   count = Clamp(count, 0, GetLength() - first);
-  return CString(text_.c_str() + first, count);
+  return CString(m_text.c_str() + first, count);
 }
 CString CString::Left(int count) const { return Mid(0, count); }
 CString CString::Right(int count) const {
@@ -119,27 +119,27 @@ CString CString::Right(int count) const {
 }
 
 CString& CString::MakeUpper() {
-  if (!text_.empty()) CharUpperBuffW(&text_[0], static_cast<DWORD>(text_.size()));
+  if (!m_text.empty()) CharUpperBuffW(&m_text[0], static_cast<DWORD>(m_text.size()));
   return *this;
 }
 CString& CString::MakeLower() {
-  if (!text_.empty()) CharLowerBuffW(&text_[0], static_cast<DWORD>(text_.size()));
+  if (!m_text.empty()) CharLowerBuffW(&m_text[0], static_cast<DWORD>(m_text.size()));
   return *this;
 }
 CString& CString::Trim() {
   const wchar_t* blanks = L" \t\r\n";
-  size_t first = text_.find_first_not_of(blanks);
+  size_t first = m_text.find_first_not_of(blanks);
   if (first == std::wstring::npos) {
-    text_.clear();
+    m_text.clear();
   } else {
-    text_ = text_.substr(first, text_.find_last_not_of(blanks) - first + 1);
+    m_text = m_text.substr(first, m_text.find_last_not_of(blanks) - first + 1);
   }
   return *this;
 }
 
 int CString::Replace(wchar_t oldChar, wchar_t newChar) {
   int count = 0;
-  for (wchar_t& ch : text_) {
+  for (wchar_t& ch : m_text) {
     if (ch == oldChar) {
       ch = newChar;
       ++count;
@@ -153,23 +153,23 @@ int CString::Replace(const wchar_t* oldText, const wchar_t* newText) {
   std::wstring result;
   int count = 0;
   size_t at = 0;
-  for (size_t next; (next = text_.find(from, at)) != std::wstring::npos; at = next + from.size()) {
-    result.append(text_, at, next - at).append(to);
+  for (size_t next; (next = m_text.find(from, at)) != std::wstring::npos; at = next + from.size()) {
+    result.append(m_text, at, next - at).append(to);
     ++count;
   }
-  result.append(text_, at, std::wstring::npos);
-  text_.swap(result);
+  result.append(m_text, at, std::wstring::npos);
+  m_text.swap(result);
   return count;
 }
 int CString::Remove(wchar_t ch) {
-  size_t before = text_.size();
+  size_t before = m_text.size();
   std::wstring kept;
   kept.reserve(before);
-  for (wchar_t c : text_) {
+  for (wchar_t c : m_text) {
     if (c != ch) kept += c;
   }
-  text_.swap(kept);
-  return static_cast<int>(before - text_.size());
+  m_text.swap(kept);
+  return static_cast<int>(before - m_text.size());
 }
 
 void CString::Format(const wchar_t* format, ...) {
@@ -184,13 +184,13 @@ void CString::FormatV(const wchar_t* format, va_list args) {
   int length = _vscwprintf(format, counting);
   va_end(counting);
   if (length <= 0) {
-    text_.clear();
+    m_text.clear();
     return;
   }
   std::wstring result(length + 1, L'\0');
   _vsnwprintf(&result[0], result.size(), format, args);
   result.resize(length);
-  text_.swap(result);
+  m_text.swap(result);
 }
 
 CString operator+(const CString& left, const CString& right) {

@@ -9,85 +9,85 @@ struct CStringList::Node : __POSITION {
 
 CStringList::Node* CStringList::AsNode(POSITION position) { return static_cast<Node*>(position); }
 
-CStringList::CStringList() : head_(nullptr), tail_(nullptr), count_(0) {}
+CStringList::CStringList() : m_head(nullptr), m_tail(nullptr), m_count(0) {}
 CStringList::~CStringList() { RemoveAll(); }
 
-int CStringList::GetCount() const { return count_; }
-int CStringList::GetSize() const { return count_; }
-bool CStringList::IsEmpty() const { return count_ == 0; }
+int CStringList::GetCount() const { return m_count; }
+int CStringList::GetSize() const { return m_count; }
+bool CStringList::IsEmpty() const { return m_count == 0; }
 
 POSITION CStringList::AddHead(const CString& text) {
   Node* node = new Node(text);
-  node->next = head_;
-  if (head_ != nullptr) head_->prev = node; else tail_ = node;
-  head_ = node;
-  ++count_;
+  node->next = m_head;
+  if (m_head != nullptr) m_head->prev = node; else m_tail = node;
+  m_head = node;
+  ++m_count;
   return node;
 }
 
 POSITION CStringList::AddTail(const CString& text) {
   Node* node = new Node(text);
-  node->prev = tail_;
-  if (tail_ != nullptr) tail_->next = node; else head_ = node;
-  tail_ = node;
-  ++count_;
+  node->prev = m_tail;
+  if (m_tail != nullptr) m_tail->next = node; else m_head = node;
+  m_tail = node;
+  ++m_count;
   return node;
 }
 
 void CStringList::AddTail(const CStringList& other) {
   if (&other == this) return;
-  for (Node* node = other.head_; node != nullptr; node = node->next) AddTail(node->value);
+  for (Node* node = other.m_head; node != nullptr; node = node->next) AddTail(node->value);
 }
 
 POSITION CStringList::InsertBefore(POSITION position, const CString& text) {
   Node* at = AsNode(position);
-  if (at == nullptr || at == head_) return AddHead(text);
+  if (at == nullptr || at == m_head) return AddHead(text);
   Node* node = new Node(text);
   node->prev = at->prev;
   node->next = at;
   at->prev->next = node;
   at->prev = node;
-  ++count_;
+  ++m_count;
   return node;
 }
 
 void CStringList::RemoveAll() {
-  while (head_ != nullptr) {
-    Node* next = head_->next;
-    delete head_;
-    head_ = next;
+  while (m_head != nullptr) {
+    Node* next = m_head->next;
+    delete m_head;
+    m_head = next;
   }
-  tail_ = nullptr;
-  count_ = 0;
+  m_tail = nullptr;
+  m_count = 0;
 }
 
 void CStringList::RemoveAt(POSITION position) {
   Node* node = AsNode(position);
   if (node == nullptr) return;
-  if (node->prev != nullptr) node->prev->next = node->next; else head_ = node->next;
-  if (node->next != nullptr) node->next->prev = node->prev; else tail_ = node->prev;
+  if (node->prev != nullptr) node->prev->next = node->next; else m_head = node->next;
+  if (node->next != nullptr) node->next->prev = node->prev; else m_tail = node->prev;
   delete node;
-  --count_;
+  --m_count;
 }
 
 CString CStringList::RemoveHead() {
-  CString value = head_ ? head_->value : CString();
-  RemoveAt(head_);
+  CString value = m_head ? m_head->value : CString();
+  RemoveAt(m_head);
   return value;
 }
 
 CString CStringList::RemoveTail() {
-  CString value = tail_ ? tail_->value : CString();
-  RemoveAt(tail_);
+  CString value = m_tail ? m_tail->value : CString();
+  RemoveAt(m_tail);
   return value;
 }
 
-CString& CStringList::GetHead() { return head_->value; }
-const CString& CStringList::GetHead() const { return head_->value; }
-CString& CStringList::GetTail() { return tail_->value; }
-const CString& CStringList::GetTail() const { return tail_->value; }
-POSITION CStringList::GetHeadPosition() const { return head_; }
-POSITION CStringList::GetTailPosition() const { return tail_; }
+CString& CStringList::GetHead() { return m_head->value; }
+const CString& CStringList::GetHead() const { return m_head->value; }
+CString& CStringList::GetTail() { return m_tail->value; }
+const CString& CStringList::GetTail() const { return m_tail->value; }
+POSITION CStringList::GetHeadPosition() const { return m_head; }
+POSITION CStringList::GetTailPosition() const { return m_tail; }
 
 CString& CStringList::GetNext(POSITION& position) {
   Node* node = AsNode(position);
@@ -109,14 +109,14 @@ const CString& CStringList::GetAt(POSITION position) const { return AsNode(posit
 void CStringList::SetAt(POSITION position, const CString& text) { AsNode(position)->value = text; }
 
 POSITION CStringList::FindIndex(int index) const {
-  if (index < 0 || index >= count_) return nullptr;
-  Node* node = head_;
+  if (index < 0 || index >= m_count) return nullptr;
+  Node* node = m_head;
   while (index-- > 0) node = node->next;
   return node;
 }
 
 POSITION CStringList::Find(const wchar_t* text, POSITION start) const {
-  Node* node = start ? AsNode(start)->next : head_;
+  Node* node = start ? AsNode(start)->next : m_head;
   for (; node != nullptr; node = node->next) {
     if (node->value == text) return node;
   }

@@ -8,6 +8,8 @@
 #include "CCertDlg.h"
 #include "CertificateMaker.h"
 #include "TestText.h"
+#include "win/CryptHandles.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -57,14 +59,13 @@ class CertDlgTest : public ::testing::Test {
   // The expected certificates in the order a fresh handle of the store enumerates them.
   std::vector<Expected> InStoreOrder() const {
     std::vector<Expected> ordered;
-    HCERTSTORE store = CertOpenSystemStoreW(0, L"MY");
+    win::UniqueCertStore store(CertOpenSystemStoreW(0, L"MY"));
     PCCERT_CONTEXT cert = nullptr;
-    while ((cert = CertEnumCertificatesInStore(store, cert)) != nullptr) {
+    while ((cert = CertEnumCertificatesInStore(store.Get(), cert)) != nullptr) {
       for (const Expected& e : expected_) {
         if (CertCompareCertificate(X509_ASN_ENCODING, cert->pCertInfo, e.cert->pCertInfo)) ordered.push_back(e);
       }
     }
-    CertCloseStore(store, 0);
     return ordered;
   }
 
@@ -221,25 +222,21 @@ std::vector<DWORD> Pixels(const std::function<void(HDC)>& draw) {
   BITMAPINFO format{};
   format.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  win::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  win::UniqueBitmap bitmap(CreateDIBSection(dc.Get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  HGDIOBJ old = SelectObject(dc.Get(), bitmap.Get());
   for (int i = 0; i < 256; ++i) static_cast<DWORD*>(bits)[i] = 0x00FF00FF;
-  draw(dc);
+  draw(dc.Get());
   GdiFlush();
   std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 256);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  SelectObject(dc.Get(), old);
   return pixels;
 }
 
 std::vector<DWORD> ResourceIconPixels(int id) {
-  HICON icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(L"certassist.dll"), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
-  std::vector<DWORD> pixels = Pixels([icon](HDC dc) { DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL); });
-  DestroyIcon(icon);
-  return pixels;
+  win::UniqueIcon icon(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(L"certassist.dll"), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)));
+  return Pixels([&icon](HDC dc) { DrawIconEx(dc, 0, 0, icon.Get(), 16, 16, 0, nullptr, DI_NORMAL); });
 }
 
 TEST_F(CertDlgTest, ShowsTheListedCertificatesInStoreOrder) {

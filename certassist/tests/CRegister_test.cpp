@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CRegister.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -13,10 +14,9 @@ class RegisterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = L"Software\\certassist-tests\\" + std::to_wstring(GetCurrentProcessId());
-    HKEY key = nullptr;
+    win::UniqueRegKey key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, nullptr));
-    RegCloseKey(key);
+                                             nullptr, key.Put(), nullptr));
   }
   void TearDown() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
@@ -78,10 +78,9 @@ TEST_F(RegisterTest, StringReadsStopAtTheirBufferSizes) {
   EXPECT_EQ(CString(L'c', 99), text);
   // A value stored without its terminating zero still reads as text.
   const wchar_t raw[] = {L'x', L'y', L'z'};
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_SET_VALUE, &key));
-  RegSetValueExW(key, L"raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof raw);
-  RegCloseKey(key);
+  win::UniqueRegKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_SET_VALUE, key.Put()));
+  RegSetValueExW(key.Get(), L"raw", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof raw);
   EXPECT_EQ(CString(L"xyz"), reg_.QueryValueString(L"raw"));
 }
 
@@ -133,11 +132,10 @@ TEST_F(RegisterTest, DeletesValuesButNeverKeys) {
   ASSERT_EQ(ERROR_SUCCESS, reg_.OpenCurrentKey(path_.c_str()));
   reg_.SetValueDword(L"same", 1);
   reg_.SetValueDword(L"other", 2);
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_ALL_ACCESS, &key));
-  EXPECT_EQ(1, reg_.DeleteKey(key, L"same"));
-  EXPECT_EQ(0, reg_.DeleteKey(key, L"same"));
-  RegCloseKey(key);
+  win::UniqueRegKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_ALL_ACCESS, key.Put()));
+  EXPECT_EQ(1, reg_.DeleteKey(key.Get(), L"same"));
+  EXPECT_EQ(0, reg_.DeleteKey(key.Get(), L"same"));
   EXPECT_EQ(1u, reg_.QuerySubKeyNum());
   EXPECT_EQ(1, reg_.DeleteSubKeyValue(L"other"));
   EXPECT_EQ(0, reg_.DeleteSubKeyValue(L"other"));

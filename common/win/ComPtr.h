@@ -44,6 +44,13 @@ class ComPtr {
   }
   [[nodiscard]] void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
 
+  // A pointer holding the reference the caller owns (a new object's first
+  // one), without adding one.
+  [[nodiscard]] static ComPtr Adopt(T* pointer) noexcept {
+    ComPtr adopted;
+    adopted.pointer_ = pointer;
+    return adopted;
+  }
   // Takes over a reference the caller owns, without adding one.
   void Attach(T* pointer) noexcept {
     Reset();
@@ -62,14 +69,18 @@ class ComPtr {
     if (pointer_ != nullptr) pointer_->AddRef();
     return S_OK;
   }
-  // QueryInterface for another interface; `out` is left empty on failure.
+  // QueryInterface for another interface; `out` is left empty on failure,
+  // whatever the object wrote, and may be this pointer itself.
   template <typename U>
   HRESULT As(const IID& iid, ComPtr<U>& out) const noexcept {
     if (pointer_ == nullptr) {
       out.Reset();
       return E_POINTER;
     }
-    return pointer_->QueryInterface(iid, out.PutVoid());
+    void* found = nullptr;
+    const HRESULT result = pointer_->QueryInterface(iid, &found);
+    out.Attach(SUCCEEDED(result) ? static_cast<U*>(found) : nullptr);
+    return result;
   }
   template <typename U>
   HRESULT As(ComPtr<U>& out) const noexcept {

@@ -12,9 +12,13 @@ namespace win {
 namespace detail {
 inline void CloseCertStore(HCERTSTORE store) noexcept { CertCloseStore(store, 0); }
 inline void FreeCertificate(PCCERT_CONTEXT context) noexcept { CertFreeCertificateContext(context); }
+inline void ReleaseProvider(HCRYPTPROV provider) noexcept { CryptReleaseContext(provider, 0); }
+inline void DestroyKey(HCRYPTKEY key) noexcept { CryptDestroyKey(key); }
 }  // namespace detail
 
 using UniqueCertStore = UniqueResource<HCERTSTORE, &detail::CloseCertStore>;
 using UniqueCertContext = UniqueResource<PCCERT_CONTEXT, &detail::FreeCertificate>;
+using UniqueCryptProvider = UniqueResource<HCRYPTPROV, &detail::ReleaseProvider>;
+using UniqueCryptKey = UniqueResource<HCRYPTKEY, &detail::DestroyKey>;
 
 }  // namespace win

@@ -14,6 +14,11 @@ namespace win {
 namespace detail {
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
 inline void DestroyImageList(HIMAGELIST list) noexcept { ImageList_Destroy(list); }
+inline void UnmapView(void* view) noexcept { UnmapViewOfFile(view); }
+inline void ReleaseScreenDc(HDC dc) noexcept { ReleaseDC(nullptr, dc); }
+inline void DestroyIfWindow(HWND window) noexcept {
+  if (IsWindow(window)) DestroyWindow(window);
+}
 }  // namespace detail
 
 // Kernel objects whose failure value is null: events, threads, mutexes,
@@ -27,6 +32,9 @@ using UniqueEvent = UniqueHandle;
 using UniqueThread = UniqueHandle;
 using UniqueMutex = UniqueHandle;
 using UniqueProcess = UniqueHandle;
+using UniqueFileMapping = UniqueHandle;
+// A view of a file mapping, from MapViewOfFile.
+using UniqueMappedView = UniqueResource<void*, &detail::UnmapView>;
 
 using UniqueRegKey = UniqueResource<HKEY, &RegCloseKey>;
 using UniqueModule = UniqueResource<HMODULE, &FreeLibrary>;
@@ -36,6 +44,8 @@ using UniqueMenu = UniqueResource<HMENU, &DestroyMenu>;
 using UniqueIcon = UniqueResource<HICON, &DestroyIcon>;
 using UniqueCursor = UniqueResource<HCURSOR, &DestroyCursor>;
 using UniqueWindow = UniqueResource<HWND, &DestroyWindow>;
+// A child window, which its parent may have destroyed already.
+using UniqueChildWindow = UniqueResource<HWND, &detail::DestroyIfWindow>;
 using UniqueHook = UniqueResource<HHOOK, &UnhookWindowsHookEx>;
 
 using UniqueBitmap = UniqueResource<HBITMAP, &detail::DeleteGdiObject>;
@@ -45,6 +55,8 @@ using UniquePen = UniqueResource<HPEN, &detail::DeleteGdiObject>;
 using UniqueRegion = UniqueResource<HRGN, &detail::DeleteGdiObject>;
 using UniqueGdiObject = UniqueResource<HGDIOBJ, &detail::DeleteGdiObject>;
 using UniqueMemoryDc = UniqueResource<HDC, &DeleteDC>;
+// The screen's device context, from GetDC(nullptr).
+using UniqueScreenDc = UniqueResource<HDC, &detail::ReleaseScreenDc>;
 
 using UniqueImageList = UniqueResource<HIMAGELIST, &detail::DestroyImageList>;
 

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "win/CryptHandles.h"
+#include "win/Handles.h"
+
 // Certificates made for a test or a demonstration and put into the current
 // user's "MY" store; they are removed again when the object goes. All are
 // signed by one key made for the purpose (the picker never checks signatures),
@@ -16,16 +19,16 @@ class CertificateMaker {
   static constexpr int kNoKeyUsage = -1;
 
   CertificateMaker() {
-    lock_ = CreateMutexW(nullptr, FALSE, L"certassist-certificate-maker");
-    WaitForSingleObject(lock_, 60000);
-    store_ = CertOpenSystemStoreW(0, L"MY");
+    lock_.Reset(CreateMutexW(nullptr, FALSE, L"certassist-certificate-maker"));
+    WaitForSingleObject(lock_.Get(), 60000);
+    store_.Reset(CertOpenSystemStoreW(0, L"MY"));
     RemoveLeftovers();
-    if (CryptAcquireContextW(&provider_, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
-        CryptGenKey(provider_, AT_SIGNATURE, 1024u << 16, &key_)) {
+    if (CryptAcquireContextW(provider_.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
+        CryptGenKey(provider_.Get(), AT_SIGNATURE, 1024u << 16, key_.Put())) {
       DWORD size = 0;
-      CryptExportPublicKeyInfo(provider_, AT_SIGNATURE, X509_ASN_ENCODING, nullptr, &size);
+      CryptExportPublicKeyInfo(provider_.Get(), AT_SIGNATURE, X509_ASN_ENCODING, nullptr, &size);
       publicKey_.resize(size);
-      CryptExportPublicKeyInfo(provider_, AT_SIGNATURE, X509_ASN_ENCODING,
+      CryptExportPublicKeyInfo(provider_.Get(), AT_SIGNATURE, X509_ASN_ENCODING,
                                reinterpret_cast<CERT_PUBLIC_KEY_INFO*>(publicKey_.data()), &size);
     }
   }
@@ -33,17 +36,17 @@ class CertificateMaker {
   ~CertificateMaker() {
     for (PCCERT_CONTEXT cert : added_) CertDeleteCertificateFromStore(cert);  // frees the context too
     Commit();
-    if (key_ != 0) CryptDestroyKey(key_);
-    if (provider_ != 0) CryptReleaseContext(provider_, 0);
-    if (store_ != nullptr) CertCloseStore(store_, 0);
-    ReleaseMutex(lock_);
-    CloseHandle(lock_);
+    // Closed while the mutex still keeps the other programs out of the store.
+    key_.Reset();
+    provider_.Reset();
+    store_.Reset();
+    ReleaseMutex(lock_.Get());
   }
 
   CertificateMaker(const CertificateMaker&) = delete;
   CertificateMaker& operator=(const CertificateMaker&) = delete;
 
-  bool Ready() const { return store_ != nullptr && !publicKey_.empty(); }
+  bool Ready() const { return store_ && !publicKey_.empty(); }
 
   // keyUsage: first byte of the key-usage bits, or kNoKeyUsage for none.
   PCCERT_CONTEXT Add(const wchar_t* subject, const wchar_t* issuer, int keyUsage, const FILETIME& notAfter) {
@@ -74,15 +77,15 @@ class CertificateMaker {
     }
     CRYPT_ALGORITHM_IDENTIFIER algorithm{const_cast<char*>(szOID_RSA_SHA1RSA), {}};
     DWORD size = 0;
-    if (!CryptSignAndEncodeCertificate(provider_, AT_SIGNATURE, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
+    if (!CryptSignAndEncodeCertificate(provider_.Get(), AT_SIGNATURE, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
                                        &algorithm, nullptr, nullptr, &size))
       return nullptr;
     std::vector<BYTE> encoded(size);
-    if (!CryptSignAndEncodeCertificate(provider_, AT_SIGNATURE, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
+    if (!CryptSignAndEncodeCertificate(provider_.Get(), AT_SIGNATURE, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
                                        &algorithm, nullptr, encoded.data(), &size))
       return nullptr;
     PCCERT_CONTEXT cert = nullptr;
-    if (!CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, encoded.data(), size, CERT_STORE_ADD_NEW, &cert))
+    if (!CertAddEncodedCertificateToStore(store_.Get(), X509_ASN_ENCODING, encoded.data(), size, CERT_STORE_ADD_NEW, &cert))
       return nullptr;
     added_.push_back(cert);
     Commit();
@@ -119,7 +122,7 @@ class CertificateMaker {
   }
 
   // Other handles of the store (the picker's own) see changes once committed.
-  void Commit() { CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr); }
+  void Commit() { CertControlStore(store_.Get(), 0, CERT_STORE_CTRL_COMMIT, nullptr); }
 
   // How the platform writes a common name in X.500 text: quoted or not.
   static std::wstring CommonNameText(const wchar_t* commonName) {
@@ -151,10 +154,10 @@ class CertificateMaker {
 
   // Certificates a crashed run left behind carry the same serial prefix.
   void RemoveLeftovers() {
-    if (store_ == nullptr) return;
+    if (!store_) return;
     std::vector<PCCERT_CONTEXT> stale;
     PCCERT_CONTEXT cert = nullptr;
-    while ((cert = CertEnumCertificatesInStore(store_, cert)) != nullptr) {
+    while ((cert = CertEnumCertificatesInStore(store_.Get(), cert)) != nullptr) {
       const CRYPT_INTEGER_BLOB& serial = cert->pCertInfo->SerialNumber;
       if (serial.cbData == 8 && memcmp(serial.pbData + 2, "CATEST", 6) == 0)
         stale.push_back(CertDuplicateCertificateContext(cert));
@@ -163,10 +166,10 @@ class CertificateMaker {
     Commit();
   }
 
-  HANDLE lock_ = nullptr;
-  HCERTSTORE store_ = nullptr;
-  HCRYPTPROV provider_ = 0;
-  HCRYPTKEY key_ = 0;
+  win::UniqueMutex lock_;
+  win::UniqueCertStore store_;
+  win::UniqueCryptProvider provider_;
+  win::UniqueCryptKey key_;
   std::vector<BYTE> publicKey_;
   std::vector<PCCERT_CONTEXT> added_;
 };

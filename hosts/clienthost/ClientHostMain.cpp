@@ -20,6 +20,7 @@
 #include "WindowPicture.h"
 #include "frame/CoinsPrompt.h"
 #include "frame/PluginInterface.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -89,11 +90,11 @@ int RunFromClientFolder(const Options& options) {
     std::printf("clienthost: cannot start %s (error %lu)\n", program.c_str(), GetLastError());
     return 1;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  win::UniqueProcess child(process.hProcess);
+  win::UniqueThread childThread(process.hThread);
+  WaitForSingleObject(child.Get(), INFINITE);
   DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  GetExitCodeProcess(child.Get(), &code);
   return static_cast<int>(code);
 }
 
@@ -139,7 +140,8 @@ int DrivePlugin(const Options& options) {
   host.AddFriendRecord(20002, "李四", "", 1);
 
   std::string pluginPath = ExecutableFolder(options) + "\\Plugins\\peershare.dll";
-  HMODULE plugin = LoadLibraryA(pluginPath.c_str());
+  win::UniqueModule library(LoadLibraryA(pluginPath.c_str()));
+  HMODULE plugin = library.Get();
   bool ok = Check(plugin != nullptr, "load Plugins\\peershare.dll");
   if (plugin == nullptr) return 1;
   auto getType = Export<int (*)()>(plugin, "getType");
@@ -191,7 +193,8 @@ int DrivePlugin(const Options& options) {
 
   face->Stop();
   ok = Check(!IsWindow(main), "Stop() destroyed the main window") && ok;
-  FreeLibrary(plugin);
+  // Unloaded before the calls are counted, as the client unloads its plug-ins.
+  library.Reset();
   std::printf("  host calls logged: %u (host-calls.log)\n", static_cast<unsigned>(host.Calls().size()));
   return ok ? 0 : 1;
 }

@@ -11,27 +11,26 @@ std::string Quoted(const char* text) { return text == nullptr ? "null" : std::st
 
 #define Q(text) Quoted(text).c_str()
 
-HIMAGELIST MakeImageList(int size) {
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0);
-  if (list == nullptr) return nullptr;
+win::UniqueImageList MakeImageList(int size) {
+  win::UniqueImageList list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0));
+  if (!list) return list;
   // Four plain images: two for peers, then the closed and open category icons.
   const COLORREF colours[] = {RGB(0x1E, 0x6A, 0xC8), RGB(0x2E, 0xA0, 0x44), RGB(0xE0, 0xB0, 0x30),
                               RGB(0xF0, 0xD0, 0x60)};
-  HDC screen = GetDC(nullptr);
+  win::UniqueScreenDc screen(GetDC(nullptr));
   for (COLORREF colour : colours) {
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all = {0, 0, size, size};
-    HBRUSH brush = CreateSolidBrush(colour);
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ImageList_Add(list, bitmap, nullptr);
-    DeleteObject(bitmap);
+    win::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.Get(), size, size));
+    {
+      win::UniqueMemoryDc dc(CreateCompatibleDC(screen.Get()));
+      HGDIOBJ old = SelectObject(dc.Get(), bitmap.Get());
+      RECT all = {0, 0, size, size};
+      win::UniqueBrush brush(CreateSolidBrush(colour));
+      FillRect(dc.Get(), &all, brush.Get());
+      SelectObject(dc.Get(), old);
+    }
+    // Added once the drawing context has let go of the bitmap.
+    ImageList_Add(list.Get(), bitmap.Get(), nullptr);
   }
-  ReleaseDC(nullptr, screen);
   return list;
 }
 
@@ -39,10 +38,7 @@ HIMAGELIST MakeImageList(int size) {
 
 LoggingHost::LoggingHost() = default;
 
-LoggingHost::~LoggingHost() {
-  for (HIMAGELIST list : images_)
-    if (list != nullptr) ImageList_Destroy(list);
-}
+LoggingHost::~LoggingHost() = default;
 
 void LoggingHost::AddFriendRecord(uint32_t peerId, const char* name, const char* remark, int32_t image) {
   FriendRecord record = {};
@@ -125,8 +121,8 @@ HIMAGELIST LoggingHost::GetImageList(int32_t size) {
   Log(18, "GetImageList(%d)", size);
   if (noImageList || size < 0 || size > 2) return nullptr;
   static const int kPixels[3] = {32, 24, 16};
-  if (images_[size] == nullptr) images_[size] = MakeImageList(kPixels[size]);
-  return images_[size];
+  if (!images_[size]) images_[size] = MakeImageList(kPixels[size]);
+  return images_[size].Get();
 }
 
 void LoggingHost::AddFriend(uint32_t peerId, uint32_t peerTag) { Log(19, "AddFriend(%u, %u)", peerId, peerTag); }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frame/HostClient.h"
+#include "win/Handles.h"
 
 // A client without a network: answers every slot of HostClient the plug-in
 // uses, and logs each call with its arguments, one line per call.
@@ -98,5 +99,5 @@ class LoggingHost : public HostClient {
 
   std::vector<std::string> calls_;
   std::string logPath_;
-  HIMAGELIST images_[3] = {};
+  win::UniqueImageList images_[3];
 };

@@ -8,6 +8,7 @@
 
 #include "CookieSigner.h"
 #include "webslice/SignedCookieCheck.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ Function Export(HMODULE module, const char* name) {
 }
 
 bool ReportLibrary(const std::wstring& folder, const Library& library) {
-  HMODULE module = LoadLibraryW((folder + library.file).c_str());
+  win::UniqueModule loaded(LoadLibraryW((folder + library.file).c_str()));
+  HMODULE module = loaded.Get();
   std::printf("%ls: %s\n", library.file, module ? "loaded" : "NOT LOADED");
   if (module == nullptr) return false;
   bool complete = true;
@@ -49,7 +51,6 @@ bool ReportLibrary(const std::wstring& folder, const Library& library) {
     getNameIcon(name);
     std::printf("  getNameIcon() name = \"%s\"\n", name);
   }
-  FreeLibrary(module);
   return complete;
 }
 

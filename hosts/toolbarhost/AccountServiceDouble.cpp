@@ -2,13 +2,14 @@
 
 #include <cstring>
 
+#include "win/QiTable.h"
+
 HRESULT AccountServiceDouble::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (iid != IID_IUnknown && iid != IID_IAccountService) return E_NOINTERFACE;
-  *out = static_cast<IAccountService*>(this);
-  AddRef();
-  return S_OK;
+  static const win::QiEntry kInterfaces[] = {
+      {&IID_IAccountService, win::QiOffset<IAccountService, AccountServiceDouble>()},
+      {nullptr, 0},
+  };
+  return win::QiSearch(this, kInterfaces, iid, out);
 }
 
 int AccountServiceDouble::GetLoginInfo(int* accountNumber, wchar_t* keyBuffer, int keyChars) {
@@ -21,16 +22,12 @@ int AccountServiceDouble::GetLoginInfo(int* accountNumber, wchar_t* keyBuffer, i
 }
 
 AccountMapping::AccountMapping(LONG accountNumber) {
-  mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 80,
-                                L"{138957F9-3748-42b7-884D-1CDE0A092AAA}");
-  if (mapping_ == nullptr) return;
-  view_ = static_cast<BYTE*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 80));
-  if (view_ == nullptr) return;
-  std::memset(view_, 0, 80);
-  std::memcpy(view_ + 8, &accountNumber, sizeof accountNumber);
-}
-
-AccountMapping::~AccountMapping() {
-  if (view_ != nullptr) UnmapViewOfFile(view_);
-  if (mapping_ != nullptr) CloseHandle(mapping_);
+  mapping_.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 80,
+                                    L"{138957F9-3748-42b7-884D-1CDE0A092AAA}"));
+  if (!mapping_) return;
+  view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 80));
+  if (!view_) return;
+  BYTE* bytes = static_cast<BYTE*>(view_.Get());
+  std::memset(bytes, 0, 80);
+  std::memcpy(bytes + 8, &accountNumber, sizeof accountNumber);
 }

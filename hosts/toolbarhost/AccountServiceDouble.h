@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/Handles.h"
+
 #include "button/ToolbarInterfaces.h"
 
 // The toolbar's account service with a signed-in account chosen by the test.
@@ -35,12 +37,11 @@ class AccountServiceDouble : public IAccountService {
 class AccountMapping {
  public:
   explicit AccountMapping(LONG accountNumber);
-  ~AccountMapping();
   AccountMapping(const AccountMapping&) = delete;
   AccountMapping& operator=(const AccountMapping&) = delete;
-  bool Valid() const { return view_ != nullptr; }
+  bool Valid() const { return view_.IsValid(); }
 
  private:
-  HANDLE mapping_ = nullptr;
-  BYTE* view_ = nullptr;
+  win::UniqueFileMapping mapping_;
+  win::UniqueMappedView view_;
 };

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "button/ToolbarRegistry.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -32,9 +33,8 @@ DWORD CreatorRecordReader::SystemKey() {
   wchar_t directory[MAX_PATH];
   GetWindowsDirectoryW(directory, MAX_PATH);
   WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW(directory, &entry);
-  if (find == INVALID_HANDLE_VALUE) return 19980412;
-  FindClose(find);
+  win::UniqueFind find(FindFirstFileW(directory, &entry));
+  if (!find) return 19980412;
   return entry.ftCreationTime.dwLowDateTime;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cwchar>
+#include <utility>
 
 #include "AccountServiceDouble.h"
 
@@ -24,10 +25,9 @@ void RegisterWindowClass(WNDPROC procedure) {
 std::wstring IconSize(HICON icon) {
   ICONINFO info = {};
   if (icon == nullptr || !GetIconInfo(icon, &info)) return L"no icon";
+  win::UniqueBitmap color(info.hbmColor), mask(info.hbmMask);
   BITMAP bitmap = {};
-  GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+  GetObjectW(color ? color.Get() : mask.Get(), sizeof bitmap, &bitmap);
   wchar_t text[32];
   swprintf(text, 32, L"%ldx%ld", bitmap.bmWidth, bitmap.bmHeight);
   return text;
@@ -37,26 +37,18 @@ std::wstring IconSize(HICON icon) {
 
 ToolbarHostDouble::ToolbarHostDouble() : ToolbarHostDouble(Options()) {}
 
-ToolbarHostDouble::ToolbarHostDouble(const Options& options) : options_(options) {
-  OleInitialize(nullptr);
-  accounts_ = new AccountServiceDouble();
+ToolbarHostDouble::ToolbarHostDouble(const Options& options)
+    : options_(options), accounts_(std::make_unique<AccountServiceDouble>()) {
   if (options_.answersBrowser) {
-    CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IWebBrowser2,
-                     reinterpret_cast<void**>(&browser_));
+    CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IWebBrowser2, browser_.PutVoid());
   }
   RegisterWindowClass(&ToolbarHostDouble::WindowProc);
-  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"toolbar", WS_POPUP, 0, 0, 400, 24, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
-  if (options_.toolbarVisible) ShowWindow(window_, SW_SHOWNOACTIVATE);
+  window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"toolbar", WS_POPUP, 0, 0, 400, 24, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), this));
+  if (options_.toolbarVisible) ShowWindow(window_.Get(), SW_SHOWNOACTIVATE);
 }
 
-ToolbarHostDouble::~ToolbarHostDouble() {
-  RemoveButtons();
-  if (window_ != nullptr) DestroyWindow(window_);
-  if (browser_ != nullptr) browser_->Release();
-  delete accounts_;
-  OleUninitialize();
-}
+ToolbarHostDouble::~ToolbarHostDouble() { RemoveButtons(); }
 
 HRESULT ToolbarHostDouble::QueryInterface(REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
@@ -66,7 +58,7 @@ HRESULT ToolbarHostDouble::QueryInterface(REFIID iid, void** out) {
     AddRef();
     return S_OK;
   }
-  if (iid == IID_IWebBrowser2 && browser_ != nullptr) {
+  if (iid == IID_IWebBrowser2 && browser_) {
     return browser_->QueryInterface(iid, out);
   }
   return E_NOINTERFACE;
@@ -88,7 +80,7 @@ void ToolbarHostDouble::Record(const wchar_t* format, ...) {
 HRESULT ToolbarHostDouble::GetToolbarWindow(HWND* window) {
   Record(L"GetToolbarWindow");
   if (window == nullptr) return E_POINTER;
-  *window = window_;
+  *window = window_.Get();
   return S_OK;
 }
 
@@ -103,11 +95,11 @@ HRESULT ToolbarHostDouble::GetHostService(int service, REFIID iid, void** out) {
 HRESULT ToolbarHostDouble::AddButton(int commandId, IUnknown* button, int reserved) {
   Record(L"AddButton(%d, %ls, %d)", commandId, button != nullptr ? L"button" : L"null", reserved);
   if (FAILED(options_.addButtonResult)) return options_.addButtonResult;
-  IToolbarButton* primary = nullptr;
-  if (button == nullptr || FAILED(button->QueryInterface(IID_IToolbarButton, reinterpret_cast<void**>(&primary)))) {
+  win::ComPtr<IToolbarButton> primary;
+  if (button == nullptr || FAILED(button->QueryInterface(IID_IToolbarButton, primary.PutVoid()))) {
     return E_INVALIDARG;
   }
-  buttons_.push_back(primary);
+  buttons_.push_back(std::move(primary));
   return S_OK;
 }
 
@@ -165,9 +157,9 @@ HRESULT ToolbarHostDouble::Reserved22() { return E_NOTIMPL; }
 HRESULT ToolbarHostDouble::Reserved23() { return E_NOTIMPL; }
 
 void ToolbarHostDouble::RemoveButtons() {
-  for (IToolbarButton* button : buttons_) {
+  for (win::ComPtr<IToolbarButton>& button : buttons_) {
     button->Uninitialize();
-    button->Release();
+    button.Reset();
   }
   buttons_.clear();
 }
@@ -185,7 +177,7 @@ void ToolbarHostDouble::PumpMessages(DWORD milliseconds) {
 }
 
 void ToolbarHostDouble::OnTimerMessage(UINT_PTR timerId) {
-  for (IToolbarButton* button : buttons_) {
+  for (const win::ComPtr<IToolbarButton>& button : buttons_) {
     wchar_t line[64];
     swprintf(line, 64, L"%u->%d", static_cast<unsigned>(timerId), button->OnTimer(static_cast<UINT>(timerId)));
     timers_.push_back(line);

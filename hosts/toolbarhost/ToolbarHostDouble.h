@@ -8,10 +8,13 @@
 #include <windows.h>
 #include <exdisp.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "button/ToolbarInterfaces.h"
+#include "win/ComPtr.h"
+#include "win/Handles.h"
 
 class AccountServiceDouble;
 
@@ -71,11 +74,11 @@ class ToolbarHostDouble : public IToolbarHost {
   // Timer ids the toolbar window received and what the buttons answered.
   const std::vector<std::wstring>& Timers() const { return timers_; }
 
-  HWND Window() const { return window_; }
+  HWND Window() const { return window_.Get(); }
   LONG References() const { return references_; }
   size_t ButtonCount() const { return buttons_.size(); }
-  IToolbarButton* Button(size_t index) const { return buttons_[index]; }
-  IWebBrowser2* Browser() const { return browser_; }
+  IToolbarButton* Button(size_t index) const { return buttons_[index].Get(); }
+  IWebBrowser2* Browser() const { return browser_.Get(); }
   AccountServiceDouble& Accounts() { return *accounts_; }
 
   // Has the buttons leave: Uninitialize, then the toolbar's reference goes.
@@ -90,10 +93,16 @@ class ToolbarHostDouble : public IToolbarHost {
 
   Options options_;
   LONG references_ = 1;
-  HWND window_ = nullptr;
-  IWebBrowser2* browser_ = nullptr;
-  AccountServiceDouble* accounts_ = nullptr;
-  std::vector<IToolbarButton*> buttons_;
+  // OLE stays initialised while the browser lives: it is the first member
+  // built and the last one gone.
+  struct OleSession {
+    OleSession() { OleInitialize(nullptr); }
+    ~OleSession() { OleUninitialize(); }
+  } ole_;
+  win::UniqueWindow window_;
+  win::ComPtr<IWebBrowser2> browser_;
+  std::unique_ptr<AccountServiceDouble> accounts_;
+  std::vector<win::ComPtr<IToolbarButton>> buttons_;
   std::vector<std::wstring> log_;
   std::vector<Command> commands_;
   std::vector<std::wstring> timers_;

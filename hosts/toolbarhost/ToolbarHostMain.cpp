@@ -10,6 +10,7 @@
 
 #include "ToolbarHostDouble.h"
 #include "ToolbarLoader.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -21,12 +22,10 @@ std::wstring DefaultDllPath() {
 }
 
 HRESULT CallExport(const std::wstring& dll, const char* name) {
-  HMODULE module = LoadLibraryW(dll.c_str());
-  if (module == nullptr) return HRESULT_FROM_WIN32(GetLastError());
-  auto function = reinterpret_cast<HRESULT(__stdcall*)()>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  HRESULT result = function != nullptr ? function() : E_NOINTERFACE;
-  FreeLibrary(module);
-  return result;
+  win::UniqueModule module(LoadLibraryW(dll.c_str()));
+  if (!module) return HRESULT_FROM_WIN32(GetLastError());
+  auto function = reinterpret_cast<HRESULT(__stdcall*)()>(reinterpret_cast<void*>(GetProcAddress(module.Get(), name)));
+  return function != nullptr ? function() : E_NOINTERFACE;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "CreatorRecordReader.h"
 #include "button/ToolbarInterfaces.h"
+#include "win/ComPtr.h"
 
 namespace {
 
@@ -19,36 +20,35 @@ using CanUnloadNowFunction = HRESULT(__stdcall*)();
 HRESULT ThroughCreatorClass(HMODULE module, REFCLSID classId, IUnknown* host) {
   auto getClassObject = Export<GetClassObjectFunction>(module, "DllGetClassObject");
   if (getClassObject == nullptr) return E_NOINTERFACE;
-  IClassFactory* factory = nullptr;
-  HRESULT result = getClassObject(classId, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  win::ComPtr<IClassFactory> factory;
+  HRESULT result = getClassObject(classId, IID_IClassFactory, factory.PutVoid());
   if (FAILED(result)) return result;
-  IButtonCreator* creator = nullptr;
-  result = factory->CreateInstance(nullptr, IID_IButtonCreator, reinterpret_cast<void**>(&creator));
-  factory->Release();
+  win::ComPtr<IButtonCreator> creator;
+  result = factory->CreateInstance(nullptr, IID_IButtonCreator, creator.PutVoid());
+  factory.Reset();  // the toolbar lets go of the factory before it uses the creator
   if (FAILED(result)) return result;
-  result = creator->InitializeObjects(host);
-  creator->Release();
-  return result;
+  return creator->InitializeObjects(host);
 }
 
 }  // namespace
 
+// A DLL whose objects still live stays loaded, as the toolbar leaves it.
 ToolbarLoader::~ToolbarLoader() {
-  if (module_ != nullptr && CanUnloadNow() == S_OK) FreeLibrary(module_);
+  if (module_ && CanUnloadNow() != S_OK) (void)module_.Release();
 }
 
 HRESULT ToolbarLoader::Load(REFCLSID classId, IUnknown* host, Road road) {
   CreatorEntry entry;
   if (!CreatorRecordReader::Read(classId, &entry)) return REGDB_E_CLASSNOTREG;
   path_ = entry.path;
-  module_ = LoadLibraryW(path_.c_str());
-  if (module_ == nullptr) return HRESULT_FROM_WIN32(GetLastError());
-  if (road == Road::CreatorClass) return ThroughCreatorClass(module_, classId, host);
-  auto initializeObjects = Export<InitializeObjectsFunction>(module_, "InitializeObjects");
+  module_.Reset(LoadLibraryW(path_.c_str()));
+  if (!module_) return HRESULT_FROM_WIN32(GetLastError());
+  if (road == Road::CreatorClass) return ThroughCreatorClass(module_.Get(), classId, host);
+  auto initializeObjects = Export<InitializeObjectsFunction>(module_.Get(), "InitializeObjects");
   return initializeObjects != nullptr ? initializeObjects(host) : E_NOINTERFACE;
 }
 
 HRESULT ToolbarLoader::CanUnloadNow() const {
-  auto canUnloadNow = Export<CanUnloadNowFunction>(module_, "DllCanUnloadNow");
+  auto canUnloadNow = Export<CanUnloadNowFunction>(module_.Get(), "DllCanUnloadNow");
   return canUnloadNow != nullptr ? canUnloadNow() : E_UNEXPECTED;
 }

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "win/Handles.h"
+
 class ToolbarLoader {
  public:
   enum class Road { CreatorClass, InitializeObjectsExport };
@@ -18,12 +20,12 @@ class ToolbarLoader {
 
   // Reads clsid's record, loads its DLL and has it create its buttons for host.
   HRESULT Load(REFCLSID classId, IUnknown* host, Road road);
-  HMODULE Module() const { return module_; }
+  HMODULE Module() const { return module_.Get(); }
   const std::wstring& Path() const { return path_; }
   // The DLL's DllCanUnloadNow answer.
   HRESULT CanUnloadNow() const;
 
  private:
-  HMODULE module_ = nullptr;
+  win::UniqueModule module_;
   std::wstring path_;
 };

@@ -1,15 +1,12 @@
 #include "controls/HtmlView.h"
 
+#include <new>
+
 #include "frame/ModuleState.h"
+#include "win/QiTable.h"
 
 namespace {
 constexpr const char* kClassName = "TovakHtmlView";
-
-template <typename T>
-void Release(T*& pointer) {
-  if (pointer != nullptr) pointer->Release();
-  pointer = nullptr;
-}
 }  // namespace
 
 // The browser control's container: client site, in-place site and frame in
@@ -20,19 +17,15 @@ class HtmlView::Site : public IOleClientSite, public IOleInPlaceSite, public IOl
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
-      *object = static_cast<IOleClientSite*>(this);
-    } else if (iid == IID_IOleInPlaceSite || iid == IID_IOleWindow) {
-      *object = static_cast<IOleInPlaceSite*>(this);
-    } else if (iid == IID_IOleInPlaceFrame || iid == IID_IOleInPlaceUIWindow) {
-      *object = static_cast<IOleInPlaceFrame*>(this);
-    } else {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    static const win::QiEntry kInterfaces[] = {
+        {&IID_IOleClientSite, win::QiOffset<IOleClientSite, Site>()},
+        {&IID_IOleInPlaceSite, win::QiOffset<IOleInPlaceSite, Site>()},
+        {&IID_IOleWindow, win::QiOffset<IOleInPlaceSite, Site>()},
+        {&IID_IOleInPlaceFrame, win::QiOffset<IOleInPlaceFrame, Site>()},
+        {&IID_IOleInPlaceUIWindow, win::QiOffset<IOleInPlaceFrame, Site>()},
+        {nullptr, 0},
+    };
+    return win::QiSearch(this, kInterfaces, iid, object);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
   STDMETHODIMP_(ULONG) Release() override {
@@ -101,6 +94,8 @@ class HtmlView::Site : public IOleClientSite, public IOleInPlaceSite, public IOl
   HWND window_;
 };
 
+HtmlView::HtmlView() = default;
+
 HtmlView::~HtmlView() { Destroy(); }
 
 LRESULT CALLBACK HtmlView::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,7 +103,7 @@ LRESULT CALLBACK HtmlView::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPA
 }
 
 bool HtmlView::Create(HWND parent, int id, const RECT& place) {
-  if (window_ != nullptr) return true;
+  if (window_) return true;
   HMODULE module = ModuleState::LibraryModule();
   WNDCLASSA windowClass = {};
   if (!GetClassInfoA(module, kClassName, &windowClass)) {
@@ -118,10 +113,10 @@ bool HtmlView::Create(HWND parent, int id, const RECT& place) {
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassA(&windowClass)) return false;
   }
-  window_ = CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left, place.top,
-                            place.right - place.left, place.bottom - place.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
-  if (window_ == nullptr) return false;
+  window_.Reset(CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left,
+                                place.top, place.right - place.left, place.bottom - place.top, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr));
+  if (!window_) return false;
   if (!Embed()) {
     Destroy();
     return false;
@@ -130,19 +125,19 @@ bool HtmlView::Create(HWND parent, int id, const RECT& place) {
 }
 
 bool HtmlView::Embed() {
-  if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                              reinterpret_cast<void**>(&browser_))))
+  if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, browser_.PutVoid())))
     return false;
-  site_ = new (std::nothrow) Site(window_);
-  if (site_ == nullptr || FAILED(browser_->SetClientSite(site_))) return false;
+  site_.Attach(new (std::nothrow) Site(window_.Get()));
+  if (!site_ || FAILED(browser_->SetClientSite(site_.Get()))) return false;
   RECT area;
-  GetClientRect(window_, &area);
-  if (FAILED(browser_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_, 0, window_, &area))) return false;
-  return SUCCEEDED(browser_->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&web_)));
+  GetClientRect(window_.Get(), &area);
+  if (FAILED(browser_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.Get(), 0, window_.Get(), &area)))
+    return false;
+  return SUCCEEDED(browser_.As(IID_IWebBrowser2, web_));
 }
 
 bool HtmlView::Navigate(const std::string& address) {
-  if (web_ == nullptr) return false;
+  if (!web_) return false;
   int length = MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, nullptr, 0);
   BSTR url = SysAllocStringLen(nullptr, static_cast<UINT>(length > 0 ? length - 1 : 0));
   if (url == nullptr) return false;
@@ -155,13 +150,12 @@ bool HtmlView::Navigate(const std::string& address) {
 }
 
 void HtmlView::Destroy() {
-  Release(web_);
-  if (browser_ != nullptr) {
+  web_.Reset();
+  if (browser_) {
     browser_->Close(OLECLOSE_NOSAVE);
     browser_->SetClientSite(nullptr);
   }
-  Release(browser_);
-  Release(site_);
-  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-  window_ = nullptr;
+  browser_.Reset();
+  site_.Reset();
+  window_.Reset();
 }

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "frame/UniqueResource.h"
+#include "win/Handles.h"
 
 namespace {
 constexpr const char* kSection = "tovak";
@@ -40,7 +40,7 @@ void ClientConfig::Read() {
 }
 
 bool ReadUnfilteredMode() {
-  UniqueRegKey key;
+  win::UniqueRegKey key;
   if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) return false;
   DWORD type = 0, value = 0, size = sizeof value;
   LONG status = RegQueryValueExA(key.Get(), "FilterFlags", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);

@@ -10,14 +10,16 @@
 #include "frame/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
-#include "frame/UniqueResource.h"
+#include "win/Handles.h"
 
 class HostClient;
 
 // The plug-in's main dialog. It is also the PluginInterface the client gets
 // from init(): every operation switches to the library's module state, and
 // the ones that need the window do nothing (and answer 0) unless the window
-// was started and not stopped.
+// was started and not stopped. The window and its panels are in
+// MainWindow.cpp, the operations in MainWindowOperations.cpp, the buttons in
+// MainWindowCommands.cpp.
 class MainWindow : public Dialog, public PluginInterface {
  public:
   enum class State { NotStarted, Running, Stopping, Suspended };
@@ -105,6 +107,7 @@ class MainWindow : public Dialog, public PluginInterface {
   void SelectPanel(int panel);
   void BringToFront();
   void InitSearchBar();
+  void FillSearchBar(int32_t type, const char* text);
   void CreateSearchAnimation();
   void Layout();
   void OpenAddress(const std::string& address) const;
@@ -123,5 +126,5 @@ class MainWindow : public Dialog, public PluginInterface {
   StatusLine status_;
   HtmlView noticeView_;
   bool oleInitialized_ = false;
-  UniqueResource<HBRUSH, &DeleteObject> background_;
+  win::UniqueBrush background_;
 };

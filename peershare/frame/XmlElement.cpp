@@ -145,7 +145,7 @@ void XmlElement::SetChildText(const std::string& name, const std::string& text) 
 
 void XmlElement::RemoveChild(XmlElement* child) {
   if (child == nullptr || child->parent_ != this) return;
-  child->Release();
+  child->Release();  // the tree's own release: the child's subtree goes with it
 }
 
 void XmlElement::GetChildText(const std::string& childName, std::string& out) const {

@@ -37,6 +37,11 @@ class XmlElement {
                                 const char* attrValue = nullptr) const;
   // Deletes the subtree, detaches the element from its parent and destroys it.
   virtual void Release();
+  // For std::unique_ptr: an element or document that is owned on its own
+  // goes through Release, never a plain delete.
+  struct Releaser {
+    void operator()(XmlElement* element) const { element->Release(); }
+  };
   virtual ~XmlElement();
 
   void AddChild(XmlElement* child);

@@ -27,18 +27,27 @@ void SetInput(bz_stream& stream, std::string& input) {
   stream.avail_in = static_cast<unsigned>(input.size());
 }
 
-bool Compress(std::string& input, std::string& output) {
-  bz_stream stream{};
-  if (BZ2_bzCompressInit(&stream, kBlockSize, 0, kWorkFactor) != BZ_OK) return false;
-  SetInput(stream, input);
+// Runs one bzip2 step after the other, each into a fresh output buffer,
+// while the step answers `more` and the output stays within `limit`.
+template <typename Step>
+int Pump(bz_stream& stream, std::string& output, int more, size_t limit, Step step) {
   char buffer[kBufferSize];
   int status;
   do {
     stream.next_out = buffer;
     stream.avail_out = sizeof buffer;
-    status = BZ2_bzCompress(&stream, BZ_FINISH);
+    status = step();
     output.append(buffer, sizeof buffer - stream.avail_out);
-  } while (status == BZ_FINISH_OK);
+  } while (status == more && output.size() <= limit);
+  return status;
+}
+
+bool Compress(std::string& input, std::string& output) {
+  bz_stream stream{};
+  if (BZ2_bzCompressInit(&stream, kBlockSize, 0, kWorkFactor) != BZ_OK) return false;
+  SetInput(stream, input);
+  int status =
+      Pump(stream, output, BZ_FINISH_OK, output.max_size(), [&] { return BZ2_bzCompress(&stream, BZ_FINISH); });
   BZ2_bzCompressEnd(&stream);
   return status == BZ_STREAM_END;
 }
@@ -47,16 +56,11 @@ bool Decompress(std::string& input, std::string& output) {
   bz_stream stream{};
   if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
   SetInput(stream, input);
-  char buffer[kBufferSize];
-  int status;
-  do {
-    stream.next_out = buffer;
-    stream.avail_out = sizeof buffer;
-    status = BZ2_bzDecompress(&stream);
-    output.append(buffer, sizeof buffer - stream.avail_out);
+  int status = Pump(stream, output, BZ_OK, kMaxDecompressed, [&] {
+    int step = BZ2_bzDecompress(&stream);
     // Input used up before the end of the stream: the file is truncated.
-    if (status == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0) status = BZ_UNEXPECTED_EOF;
-  } while (status == BZ_OK && output.size() <= kMaxDecompressed);
+    return step == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0 ? BZ_UNEXPECTED_EOF : step;
+  });
   BZ2_bzDecompressEnd(&stream);
   return status == BZ_STREAM_END && output.size() <= kMaxDecompressed;
 }

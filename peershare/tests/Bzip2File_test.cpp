@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -70,10 +71,10 @@ TEST(Bzip2File, CompressionOfAnUnreadableFileChangesNothing) {
   // Held open without sharing, as another program might.
   const std::string path = folder.File("locked.xml");
   ASSERT_TRUE(WriteFileBytes(path, "content"));
-  HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  win::UniqueFile lock(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
   EXPECT_FALSE(Bzip2File::CompressInPlace(path));
-  CloseHandle(lock);
+  lock.Reset();
   EXPECT_EQ("content", ReadFileBytes(path));
 }
 

@@ -4,32 +4,35 @@
 
 #include <thread>
 
+#include "win/Handles.h"
+
 namespace {
 
 constexpr int kId = 59748;
 
-HWND MakeParent() {
-  return CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+win::UniqueWindow MakeParent() {
+  return win::UniqueWindow(
+      CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr));
 }
 
 TEST(HtmlView, HostsTheBrowserControlInAChildWindowWithItsId) {
   ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-  HWND parent = MakeParent();
+  win::UniqueWindow parent = MakeParent();
   {
     HtmlView view;
     RECT place = {10, 10, 210, 110};
-    if (view.Create(parent, kId, place)) {
-      EXPECT_EQ(GetDlgItem(parent, kId), view.Handle());
+    if (view.Create(parent.Get(), kId, place)) {
+      EXPECT_EQ(GetDlgItem(parent.Get(), kId), view.Handle());
       RECT area;
       GetClientRect(view.Handle(), &area);
       EXPECT_EQ(area.right, 200);
       EXPECT_EQ(area.bottom, 100);
     } else {
-      EXPECT_EQ(GetDlgItem(parent, kId), nullptr);
+      EXPECT_EQ(GetDlgItem(parent.Get(), kId), nullptr);
     }
   }
-  EXPECT_EQ(GetDlgItem(parent, kId), nullptr);  // gone with the object
-  DestroyWindow(parent);
+  EXPECT_EQ(GetDlgItem(parent.Get(), kId), nullptr);  // gone with the object
+  parent.Reset();  // before OLE goes
   OleUninitialize();
 }
 
@@ -38,12 +41,11 @@ TEST(HtmlView, FailsWithoutLeavingAWindowWhenTheControlCannotBeCreated) {
   bool created = true;
   HWND leftOver = reinterpret_cast<HWND>(1);
   std::thread worker([&] {
-    HWND parent = MakeParent();
+    win::UniqueWindow parent = MakeParent();
     HtmlView view;
     RECT place = {0, 0, 100, 50};
-    created = view.Create(parent, kId, place);
-    leftOver = GetDlgItem(parent, kId);
-    DestroyWindow(parent);
+    created = view.Create(parent.Get(), kId, place);
+    leftOver = GetDlgItem(parent.Get(), kId);
   });
   worker.join();
   EXPECT_FALSE(created);

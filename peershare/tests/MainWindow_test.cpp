@@ -10,6 +10,7 @@
 #include "LoggingHost.h"
 #include "SlotCall.h"
 #include "TempFolder.h"
+#include "win/Handles.h"
 #include "controls/Dialog.h"
 #include "frame/ResourceIds.h"
 
@@ -342,21 +343,19 @@ TEST_F(MainWindowTest, AFailingFriendListOrNoImageListLeavesAnEmptyOrPlainTree) 
 class FilterFlagsTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    HKEY key = nullptr;
-    existed_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (key != nullptr) RegCloseKey(key);
+    win::UniqueRegKey key;
+    existed_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
     if (existed_) GTEST_SKIP() << "Tovak.Document exists in this prefix";
   }
   void TearDown() override {
     if (!existed_) RegDeleteKeyA(HKEY_CLASSES_ROOT, "Tovak.Document");
   }
   void SetFlags(DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    win::UniqueRegKey key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "Tovak.Document", 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
                               nullptr),
               ERROR_SUCCESS);
-    RegSetValueExA(key, "FilterFlags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
+    RegSetValueExA(key.Get(), "FilterFlags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
   }
   bool existed_ = false;
 };

@@ -17,53 +17,51 @@ TEST(PluginApp, InitBeforeTheMainObjectExistsAnswersNull) {
   EXPECT_EQ(app.Host(), &host);
 }
 
-TEST(PluginApp, InitHandsOutTheMainObjectsInterfaceAndItsHost) {
-  TempFolder folder;
-  LoggingHost host;
-  PluginApp app;
-  ASSERT_TRUE(app.InitInstance(folder.Path()));
-  PluginInterface* plugin = app.Init(&host);
+// A plug-in application whose instance started in a folder of its own.
+class PluginAppInFolder : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(app_.InitInstance(folder_.Path())); }
+
+  TempFolder folder_;
+  LoggingHost host_;
+  PluginApp app_;
+};
+
+TEST_F(PluginAppInFolder, InitHandsOutTheMainObjectsInterfaceAndItsHost) {
+  PluginInterface* plugin = app_.Init(&host_);
   ASSERT_NE(plugin, nullptr);
-  EXPECT_EQ(plugin, static_cast<PluginInterface*>(app.Main()));
-  EXPECT_EQ(app.Main()->Host(), &host);
-  EXPECT_EQ(app.Main()->Config().ExecutableFolder(), folder.Path());
-  app.ExitInstance();
-  EXPECT_EQ(app.Main(), nullptr);
+  EXPECT_EQ(plugin, static_cast<PluginInterface*>(app_.Main()));
+  EXPECT_EQ(app_.Main()->Host(), &host_);
+  EXPECT_EQ(app_.Main()->Config().ExecutableFolder(), folder_.Path());
+  app_.ExitInstance();
+  EXPECT_EQ(app_.Main(), nullptr);
 }
 
-TEST(PluginApp, AHostHandedOverAfterInitializeReachesTheWindow) {
-  TempFolder folder;
-  LoggingHost host;
-  host.onlineCount = 55;
-  PluginApp app;
-  ASSERT_TRUE(app.InitInstance(folder.Path()));
-  EXPECT_TRUE(app.Initialize());
-  PluginInterface* plugin = app.Init(&host);
+TEST_F(PluginAppInFolder, AHostHandedOverAfterInitializeReachesTheWindow) {
+  host_.onlineCount = 55;
+  EXPECT_TRUE(app_.Initialize());
+  PluginInterface* plugin = app_.Init(&host_);
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
   plugin->SetAccount(1, 2, 3);
-  EXPECT_NE(app.Main()->Status().Text().find("当前在线 55"), std::string::npos);
-  EXPECT_EQ(host.CallsOf("GetImageList").size(), 1u);
+  EXPECT_NE(app_.Main()->Status().Text().find("当前在线 55"), std::string::npos);
+  EXPECT_EQ(host_.CallsOf("GetImageList").size(), 1u);
   plugin->Stop();
 }
 
-TEST(PluginApp, InitializeCreatesTheInitialWindowOnceAndStartKeepsIt) {
-  TempFolder folder;
-  LoggingHost host;
-  PluginApp app;
-  ASSERT_TRUE(app.InitInstance(folder.Path()));
-  PluginInterface* plugin = app.Init(&host);
-  EXPECT_TRUE(app.Initialize());
-  HWND initial = app.Main()->Handle();
+TEST_F(PluginAppInFolder, InitializeCreatesTheInitialWindowOnceAndStartKeepsIt) {
+  PluginInterface* plugin = app_.Init(&host_);
+  EXPECT_TRUE(app_.Initialize());
+  HWND initial = app_.Main()->Handle();
   ASSERT_NE(initial, nullptr);
   EXPECT_EQ(WindowText(initial), "拓瓦文件交换");
   EXPECT_NE(GetDlgItem(initial, IDC_TAB_HOME), nullptr);
   EXPECT_EQ(GetDlgItem(initial, IDC_STATUS_LINE), nullptr);
-  EXPECT_TRUE(app.Initialize());
-  EXPECT_EQ(app.Main()->Handle(), initial);
+  EXPECT_TRUE(app_.Initialize());
+  EXPECT_EQ(app_.Main()->Handle(), initial);
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
-  EXPECT_EQ(app.Main()->Handle(), initial);
+  EXPECT_EQ(app_.Main()->Handle(), initial);
   plugin->ShowPanel(MainWindow::kFriends);  // works without most controls
-  EXPECT_EQ(app.Main()->VisiblePanel(), MainWindow::kFriends);
+  EXPECT_EQ(app_.Main()->VisiblePanel(), MainWindow::kFriends);
   plugin->Stop();
   EXPECT_FALSE(IsWindow(initial));
 }

@@ -12,6 +12,7 @@
 #include "SlotCall.h"
 #include "controls/Dialog.h"
 #include "frame/PluginInterface.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -20,13 +21,12 @@ const char* const kInitialize = sizeof(void*) == 4 ? "?Initialize@@YA_NPAVCWnd@@
 class PluginEntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryA("peershare.dll");
+    library_.Reset(LoadLibraryA("peershare.dll"));
+    module_ = library_.Get();
     ASSERT_NE(module_, nullptr);
   }
-  void TearDown() override {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  HMODULE module_ = nullptr;
+  win::UniqueModule library_;
+  HMODULE module_ = nullptr;  // the library's handle, for the calls that look up exports
 };
 
 TEST_F(PluginEntryTest, ReportsItsTypeNameAndIcon) {
@@ -42,9 +42,8 @@ TEST_F(PluginEntryTest, ReportsItsTypeNameAndIcon) {
   ASSERT_NE(icon, nullptr);
   ICONINFO info = {};
   ASSERT_TRUE(GetIconInfo(static_cast<HICON>(icon), &info));
+  win::UniqueBitmap color(info.hbmColor), mask(info.hbmMask);
   EXPECT_TRUE(info.fIcon);
-  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
 }
 
 TEST_F(PluginEntryTest, InitReturnsTheInterfaceThatStartsAndStopsTheWindow) {

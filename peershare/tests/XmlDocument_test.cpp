@@ -9,13 +9,11 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "win/Handles.h"
 
 namespace {
 
-struct ReleaseDocument {
-  void operator()(XmlDocument* document) const { document->Release(); }
-};
-using OwnedDocument = std::unique_ptr<XmlDocument, ReleaseDocument>;
+using OwnedDocument = std::unique_ptr<XmlDocument, XmlElement::Releaser>;
 
 OwnedDocument Parsed(const std::string& text) {
   OwnedDocument document(XmlDocument::NewDocument());
@@ -189,9 +187,8 @@ TEST(XmlDocumentWriter, SaveReplacesTheTargetAndLeavesNoTemporaryFile) {
   EXPECT_EQ("<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<new>\r\n</new>\r\n",
             ReadFileBytes(folder.File("doc.xml")));
   WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA(folder.File("tovakTempFile*").c_str(), &entry);
-  EXPECT_EQ(INVALID_HANDLE_VALUE, find);
-  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  win::UniqueFind find(FindFirstFileA(folder.File("tovakTempFile*").c_str(), &entry));
+  EXPECT_FALSE(find);
 }
 
 TEST(XmlDocumentWriter, ConcurrentSavesUseTheirOwnTemporaryFiles) {

@@ -6,10 +6,7 @@
 
 namespace {
 
-struct ReleaseElement {
-  void operator()(XmlElement* element) const { element->Release(); }
-};
-using OwnedElement = std::unique_ptr<XmlElement, ReleaseElement>;
+using OwnedElement = std::unique_ptr<XmlElement, XmlElement::Releaser>;
 
 // <ShareFile><Type name=音乐 dir=1><file MD5=a/><Type name=子 dir=1><file MD5=b/></Type></Type>
 //            <Type name=图片 dir=2 style=1><file MD5=c/></Type><Type name=其他/></ShareFile>
@@ -140,7 +137,7 @@ TEST(XmlElement, RemoveAndReleaseDetachFromTheParent) {
   root->FindAll(files, true, "file");
   EXPECT_EQ("ab", Md5Of(files));
 
-  root->Child(0)->Child(1)->Release();  // the sub-category and its file
+  root->Child(0)->Child(1)->Release();  // the operation under test: the sub-category and its file go
   files.clear();
   root->FindAll(files, true, "file");
   EXPECT_EQ("a", Md5Of(files));

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/Handles.h"
+
 // A folder of its own for one test, removed with everything in it afterwards.
 class TempFolder {
  public:
@@ -26,8 +28,8 @@ class TempFolder {
  private:
   static void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
+    win::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (find) {
       do {
         std::string name = entry.cFileName;
         if (name == "." || name == "..") continue;
@@ -38,8 +40,7 @@ class TempFolder {
           SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
           DeleteFileA(path.c_str());
         }
-      } while (FindNextFileA(find, &entry));
-      FindClose(find);
+      } while (FindNextFileA(find.Get(), &entry));
     }
     RemoveDirectoryA(folder.c_str());
   }
@@ -64,21 +65,18 @@ class CurrentDirectory {
 
 inline std::string ReadFileBytes(const std::string& path) {
   std::string content;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return content;
+  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return content;
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
-  CloseHandle(file);
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
   return content;
 }
 
 inline bool WriteFileBytes(const std::string& path, const std::string& content) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-            written == content.size();
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+         written == content.size();
 }

@@ -1,0 +1,236 @@
+// The PluginInterface operations the client calls through the main window.
+// Every one switches to the library's module state first; the ones that
+// need the window do nothing (and answer 0) unless it was started.
+#include "frame/MainWindow.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "frame/HostClient.h"
+#include "frame/ModuleState.h"
+#include "frame/ResourceIds.h"
+
+// --- lifecycle ------------------------------------------------------------
+
+int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
+  ModuleStateGuard guard;
+  config_.Read();
+  if (state_ == State::Suspended && Handle() != nullptr) {
+    Resume(0, 0, 0);
+    return 1;
+  }
+  startTime_ = GetTickCount();
+  // The hash plug-in, the transfer objects and the share library are started
+  // here, in that order, by the components that own them.
+  user_ = user;
+  coins_ = coins;
+  if (!CreateFrom(IDD_MAIN)) return 0;
+  state_ = State::Running;
+  unfiltered_ = ReadUnfilteredMode();
+  return 1;
+}
+
+void MainWindow::Stop() {
+  ModuleStateGuard guard;
+  if (state_ == State::NotStarted && Handle() == nullptr) return;
+  state_ = State::Stopping;
+  if (Handle() != nullptr) Destroy();
+  ReleaseOle();
+  state_ = State::NotStarted;
+}
+
+void MainWindow::Suspend() {
+  ModuleStateGuard guard;
+  if (!Started() || state_ != State::Running) return;
+  state_ = State::Suspended;
+  friendPanel_.Clear();
+}
+
+void MainWindow::Resume(int32_t, int32_t, int32_t) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  friendPanel_.Rebuild(host_, user_);
+  state_ = State::Running;
+}
+
+// --- window operations ----------------------------------------------------
+
+void MainWindow::ShowPanel(int32_t panel) {
+  ModuleStateGuard guard;
+  if (!Started() || panel < kHome || panel > kFriends) return;
+  SelectPanel(panel);
+  BringToFront();
+}
+
+void MainWindow::Hide() {
+  ModuleStateGuard guard;
+  if (Started()) ShowWindow(Handle(), SW_HIDE);
+}
+
+int32_t MainWindow::ShowPeer(uint32_t peer) {
+  ModuleStateGuard guard;
+  if (!Started() || !config_.ShowFriend()) return 0;
+  if (friendPanel_.HasPeer(peer) && host_ != nullptr) {
+    std::string remark = friendPanel_.Remark(peer);
+    host_->OpenPeerShares(peer, remark.empty() ? nullptr : remark.c_str());
+  }
+  BringToFront();
+  SelectPanel(kFriends);
+  return 1;
+}
+
+void MainWindow::AddPeer(uint32_t peer, int32_t image, const char* name) {
+  ModuleStateGuard guard;
+  if (!Started() || peer == user_) return;
+  friendPanel_.AddPeer(peer, image, name != nullptr ? name : "");
+}
+
+void MainWindow::RemovePeer(uint32_t peer) {
+  ModuleStateGuard guard;
+  if (Started()) friendPanel_.RemovePeer(peer);
+}
+
+void MainWindow::UpdatePeer(uint32_t peer, int32_t image, const char* name) {
+  ModuleStateGuard guard;
+  if (Started()) friendPanel_.UpdatePeer(peer, image, name != nullptr ? name : "");
+}
+
+void MainWindow::SetAccount(int32_t coins, int32_t pointsA, int32_t pointsB) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  coins_ = coins;
+  int64_t points = std::min<int64_t>(static_cast<int64_t>(pointsA) + pointsB, INT32_MAX);
+  status_.Update(coins, static_cast<int32_t>(std::max<int64_t>(points, INT32_MIN + 1)), StatusLine::kKeep,
+                 StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep);
+}
+
+void MainWindow::SearchFinished(uint32_t) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  EnableItem(IDC_SEARCH_STOP, false);
+  EnableItem(IDC_SEARCH_START, true);
+}
+
+void MainWindow::StartSearch(int32_t type, const char* text) {
+  ModuleStateGuard guard;
+  if (!Started()) return;
+  FillSearchBar(type, text != nullptr ? text : "");
+  SendMessageA(Handle(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_START, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(IDC_SEARCH_START)));
+  SelectPanel(kSearch);
+  BringToFront();
+}
+
+int32_t MainWindow::OpenFile(int32_t kind, int32_t, int32_t, const char* path) {
+  ModuleStateGuard guard;
+  if (!Started() || kind != 1 || path == nullptr) return 0;
+  auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(Handle(), "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32 ? 1 : 0;
+}
+
+int32_t MainWindow::GetMainValues(int32_t* a, int32_t* b) {
+  ModuleStateGuard guard;
+  if (!Started() || a == nullptr || b == nullptr) return 0;
+  *a = static_cast<int32_t>(user_);
+  *b = coins_;
+  return 1;
+}
+
+int32_t MainWindow::GetSyncDownloadLimit() {
+  ModuleStateGuard guard;
+  return Started() ? config_.SyncDownloadLimit() : 0;
+}
+
+int32_t MainWindow::Slot8(int32_t, int32_t, int32_t) {
+  ModuleStateGuard guard;
+  return 1;
+}
+
+void MainWindow::Slot9(int32_t, int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
+
+void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
+
+// --- operations of the share library and the transfer lists ---------------
+// These belong to components that are not part of the frame; until they are
+// created here, each answers its failure value and does nothing.
+
+int32_t MainWindow::UploadPeerSetHas(uint32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+int32_t MainWindow::UploadPeerMapHas(uint32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+UploadRecord* MainWindow::AddUpload(const char*, const char*, int32_t, uint32_t, int32_t) {
+  ModuleStateGuard guard;
+  return nullptr;
+}
+
+int32_t MainWindow::AddHostDownload(const char*, int32_t, const char*, uint32_t, const char*) {
+  ModuleStateGuard guard;
+  return kDownloadNotReady;
+}
+
+// 2: there is no list to hand out.
+int32_t MainWindow::GetShareListFile(uint32_t, char*, char*) {
+  ModuleStateGuard guard;
+  return 2;
+}
+
+void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
+
+int32_t MainWindow::AddDownload(const char*, const char*, uint32_t, const char*) {
+  ModuleStateGuard guard;
+  return kDownloadNotReady;
+}
+
+void MainWindow::AddTopTenEntry(int32_t, int32_t, const char*, const char*, uint32_t, int32_t, const char*,
+                                int32_t) {
+  ModuleStateGuard guard;
+}
+
+void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, int32_t, const char*, uint32_t,
+                                 const char*, int32_t, uint32_t, uint16_t, int32_t, uint32_t, const char*) {
+  ModuleStateGuard guard;
+}
+
+int32_t MainWindow::LookupSharedFile(const char*, char*, int32_t*, int32_t*) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+int32_t MainWindow::SetDownloadFolder(const char*, int32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+const char* MainWindow::GetDownloadFolder(int32_t*) {
+  ModuleStateGuard guard;
+  return "";
+}
+
+int32_t MainWindow::OpenShareLibrary(uint32_t, char*, int32_t*) {
+  ModuleStateGuard guard;
+  return 0;
+}
+
+// Nothing is transferred before the transfer lists exist.
+int32_t MainWindow::GetBusy(uint32_t* flags) {
+  ModuleStateGuard guard;
+  if (!Started() || flags == nullptr) return 0;
+  *flags = 0;
+  return 1;
+}
+
+void MainWindow::Slot32(int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
+
+int32_t MainWindow::HashFile(const char*, int32_t) {
+  ModuleStateGuard guard;
+  return 0;
+}
