@@ -31,40 +31,70 @@ fi
   echo "== Components loaded by the demo host"
   rm -rf "$out/bin"
   mkdir -p "$out/bin"
-  cp "$tree"/{peershare,barshare,certassist}/*.dll "$tree/hosts/"*.exe "$out/bin/"
+  cp "$tree"/{peershare,barshare,certassist}/*.dll "$tree/hosts/"*.exe "$tree/hosts/TvHashFile.dll" \
+    "$tree/hosts/browser_double.dll" "$out/bin/"
   xvfb-run -a bash "$root/cmake/wine-session.sh" "$tree" bash -c '
     "$1/wine-run.sh" "$2/bin/demo.exe" "$("$1/wine-run.sh" winepath -w "$2/bin" 2>/dev/null)"
     echo
     echo "== Certificate assistant host (certassist.dll)"
     "$1/wine-run.sh" "$2/bin/assistant.exe"
     echo
-    echo "== Toolbar host double with the Share button (barshare.dll)"
-    # The host prints in the ANSI code page (936).
-    "$1/wine-run.sh" "$2/bin/toolbarhost.exe" | iconv -f GBK -t UTF-8
-    echo
     echo "== Owner and COM layer shared by the components (common/win)"
     "$1/wine-run.sh" "$1/common/win/tests/win_common_tests.exe" --gtest_brief=1 | tr -d "\r" | tail -n 2
     echo
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
-    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"' _ "$tree" "$out"
+    "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
+    "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"' _ "$tree" "$out"
+  echo
+  echo "== Toolbar host double with the Share button (barshare.dll, under Xvfb)"
+  # The browser control double (browser_double.dll) stands in for the
+  # browser and for the share window's control; pictures of the share window
+  # and of dialog 294 go to build/demo.
+  rm -f "$out"/*.png
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$tree" bash -c '
+    x11="HKCU\\Software\\Wine\\X11 Driver"
+    "$1/wine-run.sh" reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
+    "$1/wine-run.sh" "$2/bin/toolbarhost.exe" --pictures "$("$1/wine-run.sh" winepath -w "$2" 2>/dev/null)"
+    status=$?
+    "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
+    exit $status' _ "$tree" "$out" || echo "toolbarhost: FAILED"
   echo
   echo "== peershare in the minimal client host (under Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
   # Plugins\peershare.dll from it, logs every HostClient call and saves
   # pictures of the windows; the screen must hold the 800 x 560 main window.
-  rm -rf "$out/client" "$out"/*.png
-  mkdir -p "$out/client"
+  rm -rf "$out/client" "$out/operator"
+  mkdir -p "$out/client" "$out/operator/tovakup" "$out/operator/lists" "$out/operator/top"
+  # The operator's web server double on 127.0.0.1: settings, both keyword
+  # lists and a top-ten list for the plug-in's share worker.
+  python3 "$root/hosts/webserver/web_server_double.py" --root "$out/operator" --port-file "$out/operator.port" \
+    --log "$out/operator-requests.log" --pid-file "$out/operator.pid" --daemon
+  operator="127.0.0.1:$(cat "$out/operator.port")"
+  : > "$out/operator-requests.log"
+  printf '色情\r\n反动\r\n赌博\r\n' | iconv -f UTF-8 -t GBK > "$out/operator/lists/filter.txt"
+  printf '色情\r\n反动\r\n' | iconv -f UTF-8 -t GBK > "$out/operator/lists/litefilter.txt"
+  printf '[topten]\r\ndate=729400\r\n[no1]\r\nsize=734003200\r\nfileType=3\r\nhash=%s\r\nfilename=功夫.rmvb\r\n[no2]\r\nsize=4404019\r\nfileType=1\r\nhash=%s\r\nfilename=月亮代表我的心.mp3\r\n' \
+    "$(printf 'kungfu' | md5sum | cut -c1-32)" "$(printf 'moon' | md5sum | cut -c1-32)" |
+    iconv -f UTF-8 -t GBK > "$out/operator/top/topten.ini"
+  printf '[tovak]\r\nKeywordDownload=1\r\nFilterFriend=1\r\nFilterZhenCang=1\r\nadversion=3\r\nuploadrecord=0\r\nTop10=%s/top/topten.ini\r\nTop10Date=729400\r\nmailMaxCopy=50\r\nLiteFilterLibURL=%s/lists/litefilter.txt\r\nLiteFilterHashId=%s\r\nFilterLibURL=%s/lists/filter.txt\r\nFilterHashId=%s\r\n' \
+    "$operator" "$operator" "$(md5sum < "$out/operator/lists/litefilter.txt" | cut -c1-32)" \
+    "$operator" "$(md5sum < "$out/operator/lists/filter.txt" | cut -c1-32)" > "$out/operator/tovakup/filter.ini"
+  echo "-- operator's web server double at $operator serves /tovakup/filter.ini:"
+  sed 's/\r$//; s/^/  /' "$out/operator/tovakup/filter.ini"
   # Xvfb has no window manager: Wine draws the captions itself while the
   # host runs ("Decorated" off), so the pictures show the window titles.
   xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$tree" bash -c '
     x11="HKCU\\Software\\Wine\\X11 Driver"
     "$1/wine-run.sh" reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
     "$1/wine-run.sh" "$2/bin/clienthost.exe" "$("$1/wine-run.sh" winepath -w "$2/client" 2>/dev/null)" \
-      --online 1234
+      --online 1234 --operator "$3"
     status=$?
     "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    exit $status' _ "$tree" "$out" || echo "clienthost: FAILED"
+    exit $status' _ "$tree" "$out" "$operator" || echo "clienthost: FAILED"
+  python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/operator.pid"
+  echo "-- requests the operator's server double received (build/demo/operator-requests.log):"
+  grep -a '^GET ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
     iconv -f GBK -t UTF-8 "$out/client/host-calls.log" > "$out/host-calls.txt"

@@ -11,25 +11,12 @@
 #include <memory>
 #include <string>
 
+#include "BestTime.h"
 #include "CookieSigner.h"
 #include "frame/XmlDocument.h"
 #include "webslice/SignedCookieCheck.h"
 
 namespace {
-
-// The best of `rounds` timings of `work`, in seconds.
-double BestTime(int rounds, const std::function<void()>& work) {
-  LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
-  double best = 1e30;
-  for (int i = 0; i < rounds; ++i) {
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    best = std::min(best, double(end.QuadPart - start.QuadPart) / frequency.QuadPart);
-  }
-  return best;
-}
 
 std::string ShareDocument(int files) {
   std::string text = "<?xml version='1.0' encoding='gb2312'?>\r\n<ShareFile version=\"2\">\r\n";

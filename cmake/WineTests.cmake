@@ -28,12 +28,18 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
-# add_wine_test(name SOURCES ... LIBS ...): one GoogleTest program, each of its
-# tests a CTest test of its own.
+# add_wine_test(name SOURCES ... LIBS ... [LOCK resource] [PROPERTIES ...]):
+# one GoogleTest program, each of its tests a CTest test of its own with the
+# given properties. Tests of programs with the same LOCK never run at the same
+# time (for machine-wide places such as a fixed file name or HKLM key).
 function(add_wine_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LOCK" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  set(lock)
+  if(T_LOCK)
+    set(lock RESOURCE_LOCK ${T_LOCK})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 120)
+                       PROPERTIES TIMEOUT 120 ${lock} ${T_PROPERTIES})
 endfunction()

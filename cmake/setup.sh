@@ -15,6 +15,8 @@ packages=(
   wine64 xvfb xauth libgcrypt-mingw-w64-dev googletest cmake dpkg-dev patch locales
   # the 32-bit C library that the 32-bit Wine below runs on (an amd64 package)
   libc6-i386
+  # the web server double of the tests and the main job; the system bzip2 checks published lists
+  python3 bzip2
   # a font with Chinese glyphs, for the pictures of peershare's windows
   fonts-wqy-microhei
 )

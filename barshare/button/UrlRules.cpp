@@ -5,12 +5,14 @@
 #include <urlmon.h>
 #include <wininet.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <cwctype>
 #include <string>
 
 #include "button/HostsFileNames.h"
 #include "button/RegistrableTldTable.h"
+#include "webslice/AnsiText.h"
 
 namespace {
 
@@ -119,29 +121,6 @@ bool EndsWithSuffix(const wchar_t* text) {
   return false;
 }
 
-// The text in codePage, cut to the work buffer without splitting a character;
-// *cut tells whether anything was left out.
-std::string ToCodePage(const wchar_t* text, UINT codePage, bool* cut) {
-  std::string bytes;
-  const int length = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length > 1) {
-    bytes.resize(length);
-    WideCharToMultiByte(codePage, 0, text, -1, &bytes[0], length, nullptr, nullptr);
-    bytes.resize(length - 1);
-  }
-  *cut = bytes.size() > kWorkBytes - 1;
-  if (*cut) {
-    size_t keep = 0;
-    while (keep < bytes.size()) {
-      const size_t step = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[keep])) ? 2 : 1;
-      if (keep + step > kWorkBytes - 1) break;
-      keep += step;
-    }
-    bytes.resize(keep);
-  }
-  return bytes;
-}
-
 bool IsCopiedAsIs(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
 }
@@ -174,6 +153,26 @@ std::string Escape(const std::string& bytes, size_t room, bool* cut) {
   return escaped;
 }
 
+// The longest start of escaped text within room bytes that ends neither
+// inside an escape ("%2" would not decode) nor between the two escapes of a
+// double-byte character (half a character would decode to garbage).
+size_t CleanCut(const std::string& escaped, size_t room) {
+  size_t clean = 0;
+  bool pairOpen = false;
+  for (size_t at = 0; at < escaped.size();) {
+    const bool isEscape = escaped[at] == '%' && at + 2 < escaped.size();
+    const size_t step = isEscape ? 3 : 1;
+    if (at + step > room) break;
+    if (isEscape) {
+      const bool closesPair = pairOpen;
+      pairOpen = !closesPair && std::strtoul(escaped.substr(at + 1, 2).c_str(), nullptr, 16) >= 0x80;
+    }
+    at += step;
+    if (!pairOpen) clean = at;
+  }
+  return clean;
+}
+
 }  // namespace
 
 bool PlatformSaysValidUrl(const wchar_t* text) {
@@ -201,14 +200,11 @@ bool EscapeForUrl(const wchar_t* text, wchar_t* out, int outChars, unsigned code
   if (text == nullptr || out == nullptr || outChars < 2) return false;
   const UINT page = codePage != 0 ? codePage : GetACP();
   bool cut = false;
-  const std::string bytes = ToCodePage(text, page, &cut);
+  const std::string bytes = AnsiText::FromWide(text, wcslen(text), kWorkBytes - 1, page, &cut);
   std::string escaped = Escape(bytes, kWorkBytes - 1, &cut);
   if (escaped.size() + 1 > static_cast<size_t>(outChars)) {
     cut = true;
-    escaped.resize(outChars - 1);
-    // Never leave half an escape at the end: "%2" would not decode.
-    const size_t percent = escaped.find_last_of('%');
-    if (percent != std::string::npos && percent + 3 > escaped.size()) escaped.resize(percent);
+    escaped.resize(CleanCut(escaped, static_cast<size_t>(outChars) - 1));
   }
   // The escaped text is ASCII: each byte is one character.
   for (size_t i = 0; i < escaped.size(); ++i) out[i] = static_cast<unsigned char>(escaped[i]);

@@ -7,6 +7,7 @@
 
 #include "CCertDlg.h"
 #include "CertificateMaker.h"
+#include "OwnWindows.h"
 #include "TestText.h"
 #include "win/CryptHandles.h"
 #include "win/Handles.h"
@@ -120,7 +121,7 @@ TEST_F(CertDlgTest, ANameThatDoesNotDecodeStopsTheEnumeration) {
 }
 
 // Drives a shown dialog from a second thread, as a user would.
-class DialogDriver {
+class DialogDriver : public OwnWindows {
  public:
   explicit DialogDriver(std::function<void(HWND)> script)
       : thread_([this, script] {
@@ -131,27 +132,6 @@ class DialogDriver {
   ~DialogDriver() { thread_.join(); }
   bool Found() const { return found_; }
 
-  static HWND WaitFor(const std::function<HWND()>& find) {
-    for (int attempt = 0; attempt < 400; ++attempt) {
-      if (HWND window = find()) return window;
-      Sleep(25);
-    }
-    return nullptr;
-  }
-
-  // A dialog window of this process with caption (any caption when null) and owner.
-  static HWND FindOwnWindow(const wchar_t* caption, HWND owner) {
-    for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", caption); window != nullptr;
-         window = FindWindowExW(nullptr, window, L"#32770", caption)) {
-      DWORD process = 0;
-      GetWindowThreadProcessId(window, &process);
-      if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-          (owner == nullptr || GetWindow(window, GW_OWNER) == owner))
-        return window;
-    }
-    return nullptr;
-  }
-
   static HWND FindOtherWindow(HWND except) {
     for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window != nullptr;
          window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
@@ -160,21 +140,6 @@ class DialogDriver {
       if (process == GetCurrentProcessId() && IsWindowVisible(window) && window != except) return window;
     }
     return nullptr;
-  }
-
-  static CString ChildTexts(HWND window) {
-    CString texts;
-    EnumChildWindows(window, AppendChildText, reinterpret_cast<LPARAM>(&texts));
-    return texts;
-  }
-
-  // A window enumeration callback is stdcall on i686: a lambda does not convert.
-  static BOOL CALLBACK AppendChildText(HWND child, LPARAM all) {
-    wchar_t text[256] = {};
-    GetWindowTextW(child, text, 256);
-    *reinterpret_cast<CString*>(all) += text;
-    *reinterpret_cast<CString*>(all) += L"|";
-    return TRUE;
   }
 
   static CString ItemText(HWND list, int item, int subItem) {

@@ -14,6 +14,7 @@ namespace win {
 namespace detail {
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
 inline void DestroyImageList(HIMAGELIST list) noexcept { ImageList_Destroy(list); }
+inline void ReleaseVirtualMemory(void* memory) noexcept { VirtualFree(memory, 0, MEM_RELEASE); }
 inline void UnmapView(void* view) noexcept { UnmapViewOfFile(view); }
 inline void ReleaseScreenDc(HDC dc) noexcept { ReleaseDC(nullptr, dc); }
 inline void DestroyIfWindow(HWND window) noexcept {
@@ -35,6 +36,9 @@ using UniqueProcess = UniqueHandle;
 using UniqueFileMapping = UniqueHandle;
 // A view of a file mapping, from MapViewOfFile.
 using UniqueMappedView = UniqueResource<void*, &detail::UnmapView>;
+
+// Reservations of VirtualAlloc, released whole.
+using UniqueVirtualMemory = UniqueResource<void*, &detail::ReleaseVirtualMemory>;
 
 using UniqueRegKey = UniqueResource<HKEY, &RegCloseKey>;
 using UniqueModule = UniqueResource<HMODULE, &FreeLibrary>;

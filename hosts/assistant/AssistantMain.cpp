@@ -5,13 +5,17 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "Base64.h"
 #include "CCertDlg.h"
+#include "CCommonFun.h"
 #include "CConfigFile.h"
 #include "CModuleVersion.h"
 #include "CRegister.h"
 #include "CertificateMaker.h"
+#include "FakeKeyDrivers.h"
+#include "win/Handles.h"
 
 namespace {
 
@@ -145,6 +149,143 @@ void ReportBase64() {
   Print(Formatted(L"base64_decode(\"Zm9v\\r\\nYmFy\") = \"%S\"", codec.base64_decode(std::string("Zm9v\r\nYmFy")).c_str()));
 }
 
+CString Trimmed(CString text) { return text.Trim(); }
+
+const wchar_t kUninstall[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const wchar_t kAssistantEntry[] = L"{E69A4C4B-D180-4D67-8418-9090B1CF134F}";
+
+bool AssistantEntryExists() {
+  win::UniqueRegKey key;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, (CString(kUninstall) + kAssistantEntry), 0, KEY_READ, key.Put()) ==
+         ERROR_SUCCESS;
+}
+
+// The version line, and the assistant's version from a "ver.ini" put beside
+// this program (the entry it records is removed again).
+void ReportSystem() {
+  CCommonFun tools;
+  Print(L"== Client environment: system (CCommonFun)");
+  Print(L"gtSystemVersionCheck() = \"" + Trimmed(tools.gtSystemVersionCheck()) + L"\"");
+  Print(L"GetSystemDriver() = " + tools.GetSystemDriver());
+  if (AssistantEntryExists()) {
+    Print(L"GetAssistantVersion() = " + tools.GetAssistantVersion() + L" (from the installed entry)");
+    return;
+  }
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  CString ini = tools.GetFilePathFromFileName(program) + L"ver.ini";
+  Print(L"GetAssistantVersion() without ver.ini = \"" + tools.GetAssistantVersion() + L"\"");
+  WritePrivateProfileStringW(L"version", L"CertButler", L"3.2.1 演示版", ini);
+  CString version = tools.GetAssistantVersion();
+  Print(L"GetAssistantVersion() with ver.ini (CertButler=3.2.1 演示版) = \"" + version + L"\"");
+  Print(Formatted(L"  uninstall entry recorded: %s; asked again: \"%s\"", AssistantEntryExists() ? L"yes" : L"no",
+                  tools.GetAssistantVersion().GetString()));
+  tools.DeleteSubKeyTree(HKEY_LOCAL_MACHINE, CString(kUninstall) + kAssistantEntry);
+  DeleteFileW(ini);
+}
+
+const wchar_t kRanges[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Ranges";
+
+// Removes the range entries that hold host.
+void RemoveRanges(const CString& host) {
+  CCommonFun tools;
+  CRegister ranges;
+  if (ranges.OpenCurrentKey(kRanges) != ERROR_SUCCESS) return;
+  CStringList names;
+  for (CString name; ranges.EnumKey(name) == ERROR_SUCCESS;) names.AddTail(name);
+  for (POSITION at = names.GetHeadPosition(); at != nullptr;) {
+    CString path = CString(kRanges) + L"\\" + names.GetNext(at);
+    CRegister range;
+    if (range.OpenCurrentKey(path) == ERROR_SUCCESS && range.QueryValueString(L":Range") == host) {
+      range.RegClose();
+      tools.DeleteSubKeyTree(HKEY_CURRENT_USER, path);
+    }
+  }
+}
+
+void ReportTrustedSites() {
+  Print(L"== Client environment: trusted sites (two demonstration sites, removed afterwards)");
+  CCommonFun tools;
+  const wchar_t* sites[] = {L"http://www.lcca-demo.com.cn", L"https://198.51.100.50"};
+  for (const wchar_t* site : sites) {
+    int reserved = 0, status = 0;
+    int before = tools.CheckTrustedSite(site, reserved);
+    int result = tools.SetTrustedSite(site, status);
+    int after = tools.CheckTrustedSite(site, reserved);
+    Print(Formatted(L"%s: trusted before %d; SetTrustedSite = %d (status %d); trusted after %d", site, before, result,
+                    status, after));
+  }
+  int status = 0;
+  int refused = tools.SetTrustedSite(L"http://198.51.100.51\"\n[HKEY_LOCAL_MACHINE\\x]", status);
+  Print(Formatted(L"an address with a quote and a line break: SetTrustedSite = %d (status %d)", refused, status));
+  CString domains = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains\\";
+  tools.DeleteSubKeyTree(HKEY_CURRENT_USER, domains + L"com.cn\\www.lcca-demo");
+  RegDeleteKeyW(HKEY_CURRENT_USER, domains + L"com.cn");  // only when nothing else is below it
+  RemoveRanges(L"198.51.100.50");
+}
+
+void ReportProcesses() {
+  Print(L"== Client environment: processes");
+  CCommonFun tools;
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  CString self = tools.GetFileTitleFromFileName(program, 1);
+  const wchar_t* names[] = {self, L"services.exe", L"winedevice.exe", L"explorer.exe", L"EXPLORER.EXE",
+                            L"HaiKeyUser_LCCA.exe"};
+  for (const wchar_t* name : names) {
+    DWORD id = tools.FindProcess(name);
+    Print(Formatted(L"%s: FindProcess = %s, getProcessState = %d", name,
+                    id != 0 ? (id == GetCurrentProcessId() ? L"this program" : L"running") : L"0",
+                    tools.getProcessState(name)));
+  }
+  Print(Formatted(L"KillProcess(%s) = %d (the caller is never ended)", self.GetString(), tools.KillProcess(self)));
+}
+
+// Lays out demonstration packages, reports what the detection sees, and
+// removes them again.
+void ReportKeyDrivers() {
+  Print(L"== Client environment: USB-key drivers (demonstration packages laid out, removed afterwards)");
+  CCommonFun tools;
+  std::vector<std::wstring> devices;
+  tools.SearchDevice(devices);
+  Print(Formatted(L"SearchDevice: %d USB device(s) present", static_cast<int>(devices.size())));
+  {
+    FakeKeyDrivers fakes;
+    fakes.SetString(L"Software\\HaiTaiFangYuan\\Control", L"CSP_NAME", L"HaiTai CSP for LCCA");
+    fakes.SetUninstallString(L"岚川CA CSP 安装程序", FakeKeyDrivers::SystemFolder() + L"uninst.exe");
+    fakes.AddPackageFiles(1);
+    fakes.SetString(L"SOFTWARE\\EnterSafe\\ePass3003_LCCA", L"Path", L"");
+    fakes.AddPackageFiles(2);
+    fakes.SetUninstallString(L"岚川CA密码钥匙驱动_客户端", FakeKeyDrivers::DefaultFolder(3) + L"uninst.exe");
+    fakes.AddPackageFiles(3, L"", L"eSafe_monitor.exe");
+    fakes.SetString(L"Software\\Microsoft\\Cryptography\\Defaults\\Provider\\CBPM UsbKey CSP For LCCA", L"Image Path",
+                    L"NewKeyCspC0.dll");
+    fakes.AddPackageFiles(7);
+    Print(L"laid out: HaiTai (complete, command library without version), ePass3003 (complete, empty Path),");
+    Print(L"  dmwz (client uninstall entry, eSafe_monitor.exe missing), CBPM (provider key only), partner client (complete)");
+    CStringList lines;
+    lines.AddTail(L"HT,海泰#vid_5448&pid_0003,ht-setup.exe");
+    lines.AddTail(L"FT,飞天#vid_096e&pid_0702#3003,ft-setup.exe");
+    lines.AddTail(L"FTP,ePass2000 vid_096e&pid_0305");
+    Print(L"type | registry probe | installation folder | uninst.exe there | installed | line for its USB id");
+    for (int type = 1; type <= 7; ++type) {
+      TAG_KEY_DRV_INFO info;
+      CString line = L"-";
+      if (tools.GetKeyDrvInfo(type, lines, info)) {
+        line = info.first + L" / " + info.third + L" /";
+        for (POSITION at = info.list.GetHeadPosition(); at != nullptr;) line += L" " + info.list.GetNext(at);
+      }
+      CString folder = tools.GetInstallDir(type);
+      Print(Formatted(L"%d | %d | %s | %d | %d | %s", type, tools.CheckRegKeyExist(type),
+                      folder.IsEmpty() ? L"(none)" : folder.GetString(), tools.CheckDrvExeExist(type, L"uninst.exe"),
+                      tools.CheckDriverIsInstalled(type), line.GetString()));
+    }
+  }
+  int left = 0;
+  for (int type = 1; type <= 7; ++type) left += tools.CheckDriverIsInstalled(type) + tools.CheckRegKeyExist(type);
+  Print(Formatted(L"after removal: %d package(s) or probe(s) still seen", left));
+}
+
 }  // namespace
 
 int wmain() {
@@ -153,5 +294,9 @@ int wmain() {
   ReportConfiguration();
   ReportRegistry();
   ReportBase64();
+  ReportSystem();
+  ReportTrustedSites();
+  ReportProcesses();
+  ReportKeyDrivers();
   return 0;
 }

@@ -2,12 +2,16 @@
 // peer-to-peer client does. It lays out a client folder below WORKFOLDER
 //   Tovak            client data folder (its config folder holds the per-user files)
 //   Tovak\bin        executable folder: this program, custom.ini,
-//                    Plugins\peershare.dll and a config folder
+//                    Plugins\peershare.dll, Plugins\TvHashFile.dll (the hash
+//                    plug-in double) and a config folder
 // runs itself from there, drives the plug-in through its exports and
 // PluginInterface, logs every HostClient call to WORKFOLDER\host-calls.log
 // and saves pictures of the main window and the coins prompt as PNG files.
 //
-// clienthost.exe WORKFOLDER [--online N] [--member]
+// With --operator the plug-in's share worker fetches its settings and lists
+// from that server (the web server double of the main job).
+//
+// clienthost.exe WORKFOLDER [--online N] [--member] [--operator HOST:PORT]
 #include <windows.h>
 
 #include <cstdio>
@@ -17,6 +21,7 @@
 
 #include "LoggingHost.h"
 #include "PluginLibrary.h"
+#include "ShareDemo.h"
 #include "WindowPicture.h"
 #include "frame/CoinsPrompt.h"
 #include "frame/PluginInterface.h"
@@ -31,6 +36,7 @@ struct Options {
   std::string work;
   int32_t online = 0;
   int32_t member = 0;
+  std::string operatorServer;
   bool run = false;
 };
 
@@ -39,6 +45,8 @@ Options ParseOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--online") == 0 && i + 1 < argc) {
       options.online = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--operator") == 0 && i + 1 < argc) {
+      options.operatorServer = argv[++i];
     } else if (std::strcmp(argv[i], "--member") == 0) {
       options.member = 1;
     } else if (std::strcmp(argv[i], kRunFlag) == 0) {
@@ -73,15 +81,19 @@ bool LayOutClient(const Options& options) {
   for (const std::string& folder : {options.work, data, data + "\\config", bin, bin + "\\Plugins", bin + "\\config"})
     CreateDirectoryA(folder.c_str(), nullptr);
   std::string self = ProgramPath();
-  return WriteText(bin + "\\custom.ini", "[tovak]\r\nshowFriend=1\r\nSyncDownloadLimit=3\r\nshowIE=1\r\nappServer=0\r\n") &&
-         CopyFileA(self.c_str(), (bin + "\\clienthost.exe").c_str(), FALSE) &&
-         CopyFileA((FolderOf(self) + "\\peershare.dll").c_str(), (bin + "\\Plugins\\peershare.dll").c_str(), FALSE);
+  std::string custom = "[tovak]\r\nshowFriend=1\r\nSyncDownloadLimit=3\r\nshowIE=1\r\nappServer=0\r\n";
+  if (!options.operatorServer.empty()) custom += "operatorServer=" + options.operatorServer + "\r\n";
+  return WriteText(bin + "\\custom.ini", custom) && CopyFileA(self.c_str(), (bin + "\\clienthost.exe").c_str(), FALSE) &&
+         CopyFileA((FolderOf(self) + "\\peershare.dll").c_str(), (bin + "\\Plugins\\peershare.dll").c_str(), FALSE) &&
+         CopyFileA((FolderOf(self) + "\\TvHashFile.dll").c_str(), (bin + "\\Plugins\\TvHashFile.dll").c_str(), FALSE) &&
+         ShareDemo::LayOut(options.work, data, kUser);
 }
 
 int RunFromClientFolder(const Options& options) {
   std::string program = ExecutableFolder(options) + "\\clienthost.exe";
   std::string command = "\"" + program + "\" \"" + options.work + "\" --online " + std::to_string(options.online) +
-                        (options.member ? " --member " : " ") + kRunFlag;
+                        (options.member ? " --member " : " ") +
+                        (options.operatorServer.empty() ? "" : "--operator " + options.operatorServer + " ") + kRunFlag;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -158,6 +170,10 @@ int DrivePlugin(const Options& options) {
   if (face == nullptr) return 1;
 
   ok = Check(face->Start(kUser, 120, 0) == 1, "Start(10001, 120 coins, 0)") && ok;
+  std::printf("-- share library\n");
+  ok = ShareDemo::Drive(*face, host, ExecutableFolder(options), DataFolder(options), kUser,
+                        !options.operatorServer.empty()) && ok;
+  std::printf("-- main window\n");
   face->SetAccount(120, 800, 400);
   // The client's sign-in cycle fills the friend tree from GetFriendList;
   // a peer met later arrives through AddPeer.

@@ -51,7 +51,9 @@ constexpr int kBottomBand = 24;
 }  // namespace
 
 MainWindow::MainWindow(std::string executableFolder)
-    : config_(std::move(executableFolder)), background_(CreateSolidBrush(kBackground)) {
+    : config_(std::move(executableFolder)),
+      background_(CreateSolidBrush(kBackground)),
+      shareLibrary_(config_.ExecutableFolder(), config_.DataFolder()) {
   for (int panel = kHome; panel <= kFriends; ++panel) PanelObject(panel)->SetBackground(background_.Get());
 }
 

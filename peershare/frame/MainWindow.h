@@ -10,6 +10,7 @@
 #include "frame/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
+#include "share/ShareLibrary.h"
 #include "win/Handles.h"
 
 class HostClient;
@@ -46,6 +47,7 @@ class MainWindow : public Dialog, public PluginInterface {
   // The browser child 59748; null where no browser control could be hosted.
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
+  ShareLibrary& Library() { return shareLibrary_; }
   // The "mailto:" link of the recommendation mail, naming the user.
   std::string RecommendationMail() const;
 
@@ -127,4 +129,5 @@ class MainWindow : public Dialog, public PluginInterface {
   HtmlView noticeView_;
   bool oleInitialized_ = false;
   win::UniqueBrush background_;
+  ShareLibrary shareLibrary_;
 };

@@ -15,7 +15,7 @@
 
 // --- lifecycle ------------------------------------------------------------
 
-int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
+int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   ModuleStateGuard guard;
   config_.Read();
   if (state_ == State::Suspended && Handle() != nullptr) {
@@ -23,11 +23,11 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t /*rehashAll*/) {
     return 1;
   }
   startTime_ = GetTickCount();
-  // The hash plug-in, the transfer objects and the share library are started
-  // here, in that order, by the components that own them.
+  // The transfer objects are started here by the components that own them.
   user_ = user;
   coins_ = coins;
   if (!CreateFrom(IDD_MAIN)) return 0;
+  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer());
   state_ = State::Running;
   unfiltered_ = ReadUnfilteredMode();
   return 1;
@@ -37,6 +37,7 @@ void MainWindow::Stop() {
   ModuleStateGuard guard;
   if (state_ == State::NotStarted && Handle() == nullptr) return;
   state_ = State::Stopping;
+  shareLibrary_.Stop();
   if (Handle() != nullptr) Destroy();
   ReleaseOle();
   state_ = State::NotStarted;
@@ -46,12 +47,14 @@ void MainWindow::Suspend() {
   ModuleStateGuard guard;
   if (!Started() || state_ != State::Running) return;
   state_ = State::Suspended;
+  shareLibrary_.Suspend();
   friendPanel_.Clear();
 }
 
 void MainWindow::Resume(int32_t, int32_t, int32_t) {
   ModuleStateGuard guard;
   if (!Started()) return;
+  shareLibrary_.Resume();
   friendPanel_.Rebuild(host_, user_);
   state_ = State::Running;
 }
@@ -154,8 +157,9 @@ void MainWindow::Slot9(int32_t, int32_t, int32_t, int32_t) { ModuleStateGuard gu
 void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
 
 // --- operations of the share library and the transfer lists ---------------
-// These belong to components that are not part of the frame; until they are
-// created here, each answers its failure value and does nothing.
+// These belong to components that are not part of the frame: the share
+// library's are handed to it; until the transfer lists are created here,
+// theirs answer their failure value and do nothing.
 
 int32_t MainWindow::UploadPeerSetHas(uint32_t) {
   ModuleStateGuard guard;
@@ -177,10 +181,9 @@ int32_t MainWindow::AddHostDownload(const char*, int32_t, const char*, uint32_t,
   return kDownloadNotReady;
 }
 
-// 2: there is no list to hand out.
-int32_t MainWindow::GetShareListFile(uint32_t, char*, char*) {
+int32_t MainWindow::GetShareListFile(uint32_t peer, char* digest, char* path) {
   ModuleStateGuard guard;
-  return 2;
+  return shareLibrary_.GetShareListFile(peer, digest, path);
 }
 
 void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
@@ -190,9 +193,12 @@ int32_t MainWindow::AddDownload(const char*, const char*, uint32_t, const char*)
   return kDownloadNotReady;
 }
 
-void MainWindow::AddTopTenEntry(int32_t, int32_t, const char*, const char*, uint32_t, int32_t, const char*,
-                                int32_t) {
+void MainWindow::AddTopTenEntry(int32_t position, int32_t value, const char* hash, const char* fileName,
+                                uint32_t size, int32_t fileType, const char* text, int32_t save) {
   ModuleStateGuard guard;
+  auto textOf = [](const char* argument) { return std::string(argument != nullptr ? argument : ""); };
+  shareLibrary_.AddTopTenEntry({position, value, textOf(hash), textOf(fileName), size, fileType, textOf(text)},
+                               save != 0);
 }
 
 void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, int32_t, const char*, uint32_t,
@@ -200,9 +206,9 @@ void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, i
   ModuleStateGuard guard;
 }
 
-int32_t MainWindow::LookupSharedFile(const char*, char*, int32_t*, int32_t*) {
+int32_t MainWindow::LookupSharedFile(const char* hash, char* path, int32_t* hidden, int32_t* category) {
   ModuleStateGuard guard;
-  return 0;
+  return shareLibrary_.LookupSharedFile(hash, path, hidden, category);
 }
 
 int32_t MainWindow::SetDownloadFolder(const char*, int32_t) {
@@ -215,9 +221,10 @@ const char* MainWindow::GetDownloadFolder(int32_t*) {
   return "";
 }
 
-int32_t MainWindow::OpenShareLibrary(uint32_t, char*, int32_t*) {
+int32_t MainWindow::OpenShareLibrary(uint32_t user, char* id, int32_t* count) {
   ModuleStateGuard guard;
-  return 0;
+  user_ = user;
+  return shareLibrary_.OpenShareLibrary(user, id, count);
 }
 
 // Nothing is transferred before the transfer lists exist.

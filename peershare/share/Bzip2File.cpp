@@ -2,28 +2,16 @@
 
 #include <bzlib.h>
 
-#include <cstdio>
-#include <memory>
+#include <climits>
+
+#include "share/FileBytes.h"
 
 namespace Bzip2File {
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<FILE, FileCloser>;
-
-bool ReadWholeFile(const std::string& path, std::string& content) {
-  UniqueFile file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
-  char buffer[kBufferSize];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) content.append(buffer, got);
-  return std::ferror(file.get()) == 0;
-}
-
-void SetInput(bz_stream& stream, std::string& input) {
-  stream.next_in = input.data();
+void SetInput(bz_stream& stream, const std::string& input) {
+  // bzip2 never writes through next_in; its interface just lacks the const.
+  stream.next_in = const_cast<char*>(input.data());
   stream.avail_in = static_cast<unsigned>(input.size());
 }
 
@@ -42,48 +30,48 @@ int Pump(bz_stream& stream, std::string& output, int more, size_t limit, Step st
   return status;
 }
 
-bool Compress(std::string& input, std::string& output) {
+}  // namespace
+
+bool Compress(const std::string& text, std::string& compressed) {
+  compressed.clear();
+  if (text.size() > UINT_MAX / 2) return false;
   bz_stream stream{};
   if (BZ2_bzCompressInit(&stream, kBlockSize, 0, kWorkFactor) != BZ_OK) return false;
-  SetInput(stream, input);
-  int status =
-      Pump(stream, output, BZ_FINISH_OK, output.max_size(), [&] { return BZ2_bzCompress(&stream, BZ_FINISH); });
+  SetInput(stream, text);
+  int status = Pump(stream, compressed, BZ_FINISH_OK, compressed.max_size(),
+                    [&] { return BZ2_bzCompress(&stream, BZ_FINISH); });
   BZ2_bzCompressEnd(&stream);
+  if (status != BZ_STREAM_END) compressed.clear();
   return status == BZ_STREAM_END;
 }
 
-bool Decompress(std::string& input, std::string& output) {
+bool Decompress(const std::string& compressed, std::string& text) {
+  text.clear();
+  if (compressed.empty() || compressed.size() > UINT_MAX / 2) return false;
   bz_stream stream{};
   if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK) return false;
-  SetInput(stream, input);
-  int status = Pump(stream, output, BZ_OK, kMaxDecompressed, [&] {
+  SetInput(stream, compressed);
+  int status = Pump(stream, text, BZ_OK, kMaxDecompressed, [&] {
     int step = BZ2_bzDecompress(&stream);
     // Input used up before the end of the stream: the file is truncated.
     return step == BZ_OK && stream.avail_in == 0 && stream.avail_out != 0 ? BZ_UNEXPECTED_EOF : step;
   });
   BZ2_bzDecompressEnd(&stream);
-  return status == BZ_STREAM_END && output.size() <= kMaxDecompressed;
+  bool complete = status == BZ_STREAM_END && text.size() <= kMaxDecompressed;
+  if (!complete) text.clear();
+  return complete;
 }
-
-}  // namespace
 
 bool CompressInPlace(const std::string& path) {
   std::string content, compressed;
-  if (!ReadWholeFile(path, content) || !Compress(content, compressed)) return false;
-  UniqueFile file(std::fopen(path.c_str(), "wb"));
-  if (!file) return false;
-  bool written = std::fwrite(compressed.data(), 1, compressed.size(), file.get()) == compressed.size();
-  return std::fclose(file.release()) == 0 && written;
+  return FileBytes::Read(path, content) && Compress(content, compressed) && FileBytes::Write(path, compressed);
 }
 
 bool DecompressToText(const std::string& path, std::string& text) {
   text.clear();
   std::string compressed;
-  if (!ReadWholeFile(path, compressed) || compressed.empty() || !Decompress(compressed, text)) {
-    text.clear();
-    return false;
-  }
-  return true;
+  // A compressed list above the limit is refused without reading it.
+  return FileBytes::Read(path, compressed, kMaxDecompressed) && Decompress(compressed, text);
 }
 
 }  // namespace Bzip2File

@@ -205,18 +205,10 @@ TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
   EXPECT_EQ(plugin_.AddHostDownload("a", 0, "h", 10, ""), kDownloadNotReady);
   EXPECT_TRUE(host_.CallsOf("DownloadAdded").empty());
   EXPECT_EQ(plugin_.AddDownload("a", "h", 10, ""), kDownloadNotReady);
-  char digest[33] = "", path[MAX_PATH] = "untouched";
-  EXPECT_EQ(plugin_.GetShareListFile(5, digest, path), 2);
-  EXPECT_STREQ(path, "untouched");
-  int32_t hidden = -1, category = -1;
-  EXPECT_EQ(plugin_.LookupSharedFile("h", path, &hidden, &category), 0);
   EXPECT_EQ(plugin_.SetDownloadFolder("C:\\d", 1), 0);
   int32_t value = -3;
   EXPECT_STREQ(plugin_.GetDownloadFolder(&value), "");
   EXPECT_EQ(value, -3);
-  int32_t count = -1;
-  char id[64] = "";
-  EXPECT_EQ(plugin_.OpenShareLibrary(10001, id, &count), 0);
   EXPECT_EQ(plugin_.HashFile("C:\\a", 0), 0);
   uint32_t flags = 99;
   EXPECT_EQ(plugin_.GetBusy(&flags), 1);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+
+#include "share/Hasher.h"
+#include "win/Handles.h"
+
+// The client's hash plug-in as the share library uses it: loaded from
+// "Plugins\TvHashFile.dll" below the executable folder, started, asked to
+// hash one file at a time. Its answer lands in a result slot and signals an
+// auto-reset event the worker waits on.
+class HashPlugin : private HashClient {
+ public:
+  static constexpr DWORD kDefaultUnloadWait = 500;
+
+  HashPlugin();
+  ~HashPlugin();
+  HashPlugin(const HashPlugin&) = delete;
+  HashPlugin& operator=(const HashPlugin&) = delete;
+
+  // Loads and starts the plug-in unless it is loaded. A missing library or
+  // export leaves hashing off, silently.
+  bool Load(const std::string& executableFolder);
+  // Stops the hasher when it runs, waits `wait` milliseconds for its threads
+  // and frees the library.
+  void Unload(DWORD wait = kDefaultUnloadWait);
+  bool Loaded() const { return hasher_ != nullptr; }
+
+  // Hands one file to the hasher; false when hashing is off.
+  bool HashFile(const std::string& path);
+  // False when hashing is off or the plug-in refuses the old form.
+  bool ConvertHash(const std::string& oldHash, std::string& newHash);
+
+  // Signalled by every answer.
+  HANDLE ResultEvent() const { return resultEvent_.Get(); }
+  // The last answer: the path and its digest (empty when hashing failed).
+  void Result(std::string& path, std::string& digest) const;
+
+ private:
+  void OnHashDone(const char* path, const char* digest) override;
+
+  win::UniqueModule module_;
+  Hasher* hasher_ = nullptr;
+  bool running_ = false;
+  mutable std::mutex resultLock_;
+  std::string resultPath_, resultDigest_;
+  win::UniqueEvent resultEvent_;
+};

@@ -1,0 +1,61 @@
+#include "share/Md5.h"
+
+#include <windows.h>
+
+#include "win/Handles.h"
+
+Md5::Md5() {
+  failed_ = !CryptAcquireContextW(provider_.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
+            !CryptCreateHash(provider_.Get(), CALG_MD5, 0, 0, hash_.Put());
+}
+
+bool Md5::Update(const void* data, size_t size) {
+  const BYTE* bytes = static_cast<const BYTE*>(data);
+  while (!failed_ && size > 0) {
+    DWORD chunk = size > 0x10000000u ? 0x10000000u : static_cast<DWORD>(size);
+    failed_ = !CryptHashData(hash_.Get(), bytes, chunk, 0);
+    bytes += chunk;
+    size -= chunk;
+  }
+  return !failed_;
+}
+
+std::string Md5::HexDigest() {
+  BYTE digest[16];
+  DWORD length = sizeof digest;
+  if (failed_ || !CryptGetHashParam(hash_.Get(), HP_HASHVAL, digest, &length, 0) || length != sizeof digest) {
+    failed_ = true;
+    return std::string();
+  }
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (BYTE byte : digest) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 15];
+  }
+  return hex;
+}
+
+std::string Md5::OfText(std::string_view text) {
+  Md5 md5;
+  md5.Update(text.data(), text.size());
+  return md5.HexDigest();
+}
+
+bool Md5::OfFile(const std::string& path, std::string& hex) {
+  hex.clear();
+  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  Md5 md5;
+  static constexpr DWORD kChunk = 64 * 1024;
+  std::string buffer(kChunk, '\0');
+  DWORD got = 0;
+  bool read;
+  while ((read = ReadFile(file.Get(), &buffer[0], kChunk, &got, nullptr) != FALSE) && got > 0) {
+    md5.Update(buffer.data(), got);
+  }
+  if (!read) return false;
+  hex = md5.HexDigest();
+  return !hex.empty();
+}

@@ -1,0 +1,222 @@
+#include "share/ShareLibrary.h"
+
+#include <cstring>
+#include <set>
+#include <utility>
+
+#include "frame/HostClient.h"
+#include "frame/ModuleState.h"
+#include "share/CodePageText.h"
+#include "share/Md5.h"
+
+namespace {
+
+constexpr const char* kWindowClass = "PeershareShareLibrary";
+constexpr size_t kIdentityBuffer = Md5::kHexLength + 1;
+
+// Digests already withdrawn from the host in this process.
+std::set<std::string>& ReportedUnknownHashes() {
+  static std::set<std::string> hashes;
+  return hashes;
+}
+
+SYSTEMTIME LocalNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now;
+}
+
+}  // namespace
+
+ShareLibrary::ShareLibrary(std::string executableFolder, std::string dataFolder)
+    : executableFolder_(std::move(executableFolder)),
+      dataFolder_(std::move(dataFolder)),
+      keywords_(dataFolder_),
+      topTen_(executableFolder_) {}
+
+ShareLibrary::~ShareLibrary() { Stop(); }
+
+ShareFileNames ShareLibrary::Files() const { return ShareFileNames(dataFolder_, user_); }
+
+// --- start and stop ----------------------------------------------------------
+
+bool ShareLibrary::Start(HostClient* host, uint32_t user, bool rehashAll, int32_t appServer) {
+  if (Running()) return true;
+  host_ = host;
+  appServer_ = appServer;
+  hashPlugin_.Load(executableFolder_);
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    rehashAll_ = rehashAll;
+    OpenDocument(user);
+  }
+  keywords_.LoadFiles();
+  topTen_.Reload();
+  if (!CreateWindowOnce()) return false;
+
+  fetcher_ = std::make_unique<SettingsFetcher>(WebAddress::Operator(executableFolder_), settings_, keywords_, topTen_);
+  fetcher_->SetStepWait(timing_.settingsStepWait);
+  fetcher_->SetStopEvent(worker_.StopEvent());
+  HWND window = window_.Get();
+  fetcher_->onApplied = [window](const ServerSettings::Values&) { PostMessageA(window, kSettingsApplied, 0, 0); };
+  fetcher_->onTopTenReplaced = [window] { PostMessageA(window, kTopTenReplaced, 0, 0); };
+  worker_.SetRetryInterval(timing_.settingsRetry);
+  return worker_.Start(WorkerTasks());
+}
+
+ShareWorker::Tasks ShareLibrary::WorkerTasks() {
+  ShareWorker::Tasks tasks;
+  tasks.onStart = [this] {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    document_.MarkAllForRehash(rehashAll_);
+    rehashAll_ = false;
+  };
+  tasks.fetchSettings = [this] { return fetcher_->FetchServerSettings(); };
+  return tasks;
+}
+
+void ShareLibrary::Stop() {
+  if (!Running() && !worker_.Running()) return;
+  worker_.Stop();
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    document_.Save();
+  }
+  hashPlugin_.Unload(timing_.hashPluginUnloadWait);
+  window_.Reset();
+  UnregisterClassA(kWindowClass, ModuleState::LibraryModule());
+}
+
+// --- the library window ---------------------------------------------------
+
+bool ShareLibrary::CreateWindowOnce() {
+  if (window_) return true;
+  HINSTANCE module = ModuleState::LibraryModule();
+  WNDCLASSA windowClass = {};
+  if (!GetClassInfoA(module, kWindowClass, &windowClass)) {
+    windowClass.lpfnWndProc = &ShareLibrary::WindowProc;
+    windowClass.hInstance = module;
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassA(&windowClass)) return false;
+  }
+  window_.Reset(CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr));
+  if (!window_) return false;
+  SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return true;
+}
+
+LRESULT CALLBACK ShareLibrary::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* library = reinterpret_cast<ShareLibrary*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (library != nullptr && (message == kSettingsApplied || message == kTopTenReplaced)) {
+    ModuleStateGuard guard;
+    library->OnWindowMessage(message);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ShareLibrary::OnWindowMessage(UINT message) {
+  if (message == kTopTenReplaced) {
+    topTen_.Reload();
+    return;
+  }
+  const ServerSettings::Values values = settings_.Current();
+  if (host_ != nullptr) host_->SetAdVersion(values.adVersion);
+  if (onSettingsApplied) onSettingsApplied(values);
+}
+
+// --- the document ------------------------------------------------------------
+
+void ShareLibrary::OpenDocument(uint32_t user) {
+  user_ = user;
+  ShareDocument::HashConverter convert;
+  if (hashPlugin_.Loaded()) {
+    convert = [this](const std::string& oldHash, std::string& newHash) {
+      return hashPlugin_.ConvertHash(oldHash, newHash);
+    };
+  }
+  document_.Open(Files(), convert);
+}
+
+int32_t ShareLibrary::OpenShareLibrary(uint32_t user, char* id, int32_t* count) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  OpenDocument(user);
+  if (count != nullptr) *count = document_.HashedFileCount();
+  if (id != nullptr) {
+    std::string identity = ShareIdentityText();
+    std::memcpy(id, identity.c_str(), std::min(identity.size() + 1, kIdentityBuffer));
+    id[kIdentityBuffer - 1] = '\0';
+  }
+  return 1;
+}
+
+std::string ShareLibrary::ShareIdentityText() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  int32_t timeStamp = document_.GetTimeStamp(LocalNow());
+  return ShareIdentity::Compute(ShareIdentity::AdapterAddress(adapters_()), user_, timeStamp, executableFolder_);
+}
+
+int32_t ShareLibrary::GetShareListFile(uint32_t peer, char* digest, char* path) {
+  return PublishedCopy::HandOut(Files(), peer, digest, path, kHostTextMax);
+}
+
+int32_t ShareLibrary::LookupSharedFile(const char* hash, char* path, int32_t* hidden, int32_t* category) {
+  if (hash == nullptr) return 0;
+  const std::string wanted(hash, strnlen(hash, kHostTextMax));
+  SharedFileInfo found;
+  bool known;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    known = document_.Lookup(wanted, found);
+  }
+  if (!known) {
+    if (!wanted.empty()) ReportUnknownHash(wanted, path);
+    return 0;
+  }
+  // A path the host's buffer cannot hold would name another file.
+  if (found.path.size() >= static_cast<size_t>(kHostTextMax)) return 0;
+  if (path != nullptr) std::memcpy(path, found.path.c_str(), found.path.size() + 1);
+  if (hidden != nullptr) *hidden = found.hidden ? 1 : 0;
+  if (category != nullptr) *category = found.category;
+  return 1;
+}
+
+void ShareLibrary::ReportUnknownHash(const std::string& hash, const char* path) {
+  if (host_ == nullptr || !ReportedUnknownHashes().insert(hash).second) return;
+  host_->NotifyShareChanged();
+  host_->UnpublishFile(0, hash.c_str(), "");
+  host_->NotifyUnpublishDone();
+  if (appServer_ != 0) {
+    std::string name = path != nullptr ? CodePageText::FileNameOf(std::string(path, strnlen(path, kHostTextMax))) : "";
+    host_->ReportUnpublishedFile(name.c_str(), hash.c_str());
+  }
+}
+
+void ShareLibrary::AddTopTenEntry(const TopTenEntry& entry, bool save) {
+  topTen_.AddTopTenEntry(entry, save, LocalNow());
+}
+
+// --- published copies ----------------------------------------------------
+
+bool ShareLibrary::PublishCopy(PublishedCopy::Sizes* sizes) {
+  std::string text;
+  ShareFileNames names = Files();
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (document_.Root() == nullptr) return false;
+    text = document_.PeersText();
+  }
+  return PublishedCopy::Write(text, names, sizes);
+}
+
+bool ShareLibrary::RefreshHandOut() const { return PublishedCopy::RefreshHandOut(Files()); }
+
+bool ShareLibrary::SetCollectionPassword(const std::string& password) {
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (!document_.SetCollectionPassword(password)) return false;
+  }
+  return PublishCopy();
+}
+
+XmlDocumentPtr ShareLibrary::ReceivePeerCopy(const std::string& path) const { return PublishedCopy::Receive(path); }

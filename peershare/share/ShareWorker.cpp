@@ -1,0 +1,82 @@
+#include "share/ShareWorker.h"
+
+#include <utility>
+
+ShareWorker::ShareWorker()
+    : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      running_(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
+
+ShareWorker::~ShareWorker() { Stop(); }
+
+bool ShareWorker::Start(Tasks tasks) {
+  if (thread_ || !ready_ || !stop_ || !running_) return false;
+  tasks_ = std::move(tasks);
+  ResetEvent(ready_.Get());
+  ResetEvent(stop_.Get());
+  SetEvent(running_.Get());
+  thread_.Reset(CreateThread(nullptr, 0, &ShareWorker::ThreadMain, this, 0, &threadId_));
+  if (!thread_) return false;
+  HANDLE waits[] = {ready_.Get(), thread_.Get()};
+  WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  return true;
+}
+
+bool ShareWorker::Stop(DWORD grace, DWORD patience) {
+  if (!thread_) return true;
+  SetEvent(stop_.Get());
+  Post(kEnd);
+  if (WaitForSingleObject(thread_.Get(), grace) != WAIT_OBJECT_0 &&
+      WaitForSingleObject(thread_.Get(), patience) != WAIT_OBJECT_0) {
+    // A thread that would not end keeps running on its own; it must not be
+    // killed while it may hold a lock.
+    static_cast<void>(thread_.Release());
+    return false;
+  }
+  thread_.Reset();
+  threadId_ = 0;
+  return true;
+}
+
+bool ShareWorker::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
+  return threadId_ != 0 && PostThreadMessageW(threadId_, message, wParam, lParam);
+}
+
+void ShareWorker::Suspend() { ResetEvent(running_.Get()); }
+
+void ShareWorker::Resume() { SetEvent(running_.Get()); }
+
+bool ShareWorker::WaitWhileSuspended() const {
+  HANDLE waits[] = {stop_.Get(), running_.Get()};
+  return WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+}
+
+DWORD WINAPI ShareWorker::ThreadMain(void* self) {
+  static_cast<ShareWorker*>(self)->Run();
+  return 0;
+}
+
+void ShareWorker::Run() {
+  MSG message;
+  // The queue exists from here on: nothing posted after Start() is lost.
+  PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  SetEvent(ready_.Get());
+  if (tasks_.onStart) tasks_.onStart();
+  UINT_PTR retryTimer = 0;
+  if (tasks_.fetchSettings && !tasks_.fetchSettings()) retryTimer = SetTimer(nullptr, 0, retryInterval_, nullptr);
+  PostThreadMessageW(GetCurrentThreadId(), kRunHashPass, 0, 0);
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == kEnd || !WaitWhileSuspended()) break;
+    if (message.hwnd == nullptr && message.message == WM_TIMER && message.wParam == retryTimer && retryTimer != 0) {
+      if (tasks_.fetchSettings()) {
+        KillTimer(nullptr, retryTimer);
+        retryTimer = 0;
+      }
+    } else if (message.hwnd == nullptr) {
+      if (tasks_.onMessage) tasks_.onMessage(message);
+    } else {
+      DispatchMessageW(&message);
+    }
+  }
+  if (retryTimer != 0) KillTimer(nullptr, retryTimer);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "win/Handles.h"
+
+// The share library's worker thread and its thread message queue. At start
+// it runs the start-up task and fetches the server settings, repeating the
+// fetch from a thread timer until it reports success; then it handles
+// thread messages until told to end.
+class ShareWorker {
+ public:
+  // Thread messages of the worker.
+  static constexpr UINT kRunHashPass = 1124;
+  static constexpr UINT kEnd = 1127;
+  static constexpr UINT kRescan = 1129;
+  static constexpr DWORD kDefaultRetryInterval = 5 * 60 * 1000;
+
+  struct Tasks {
+    std::function<void()> onStart;
+    // True when no repeat is needed.
+    std::function<bool()> fetchSettings;
+    // Every other thread message.
+    std::function<void(const MSG&)> onMessage;
+  };
+
+  ShareWorker();
+  ~ShareWorker();
+  ShareWorker(const ShareWorker&) = delete;
+  ShareWorker& operator=(const ShareWorker&) = delete;
+
+  void SetRetryInterval(DWORD milliseconds) { retryInterval_ = milliseconds; }
+  // Starts the thread once its queue exists; false when it could not be made
+  // or is running.
+  bool Start(Tasks tasks);
+  // Signals the stop event, posts kEnd and waits for the thread: `grace`
+  // milliseconds, then up to `patience` more. False when it did not end.
+  bool Stop(DWORD grace = 1000, DWORD patience = 60000);
+  bool Running() const { return thread_.IsValid(); }
+  bool Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+  // The worker finishes the message at hand and then waits; it never stops
+  // while holding a lock or inside the system.
+  void Suspend();
+  void Resume();
+  // Signalled while the worker is to stop.
+  HANDLE StopEvent() const { return stop_.Get(); }
+  DWORD ThreadId() const { return threadId_; }
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self);
+  void Run();
+  // False when the worker is to stop.
+  bool WaitWhileSuspended() const;
+
+  Tasks tasks_;
+  DWORD retryInterval_ = kDefaultRetryInterval;
+  win::UniqueThread thread_;
+  DWORD threadId_ = 0;
+  win::UniqueEvent ready_, stop_, running_;
+};
