@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "HostReport.h"
 #include "LoggingHost.h"
 #include "frame/HostClient.h"
 #include "frame/PluginInterface.h"
@@ -33,36 +34,6 @@ const SharedFile kFiles[] = {
     {"珍藏", "日记.txt", "diary"},
 };
 
-// Report lines are code page 936 inside the program and UTF-8 in the report.
-void Report(const char* format, ...) {
-  char line[2048];
-  va_list arguments;
-  va_start(arguments, format);
-  std::vsnprintf(line, sizeof line, format, arguments);
-  va_end(arguments);
-  int wideLength = MultiByteToWideChar(CP_ACP, 0, line, -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, line, -1, &wide[0], wideLength);
-  int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], length, nullptr, nullptr);
-  std::printf("  %s\n", utf8.c_str());
-}
-
-bool Check(bool ok, const char* what) {
-  Report("%-52s %s", what, ok ? "ok" : "FAILED");
-  return ok;
-}
-
-void Pump(const std::function<bool()>& done, DWORD milliseconds) {
-  DWORD end = GetTickCount() + milliseconds;
-  while (!done() && static_cast<LONG>(end - GetTickCount()) > 0) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    Sleep(20);
-  }
-}
-
 std::string Config(const std::string& dataFolder, const char* name) { return dataFolder + "/config/" + name; }
 
 size_t LineCount(const std::string& path) {
@@ -82,8 +53,8 @@ bool ReportFetch(LoggingHost& host, const std::string& executableFolder, const s
     return !host.CallsOf("SetAdVersion").empty() && LineCount(fullList) > 0 && LineCount(shortList) > 0 &&
            topTen.GetInt("no1", "size", 0) != 0;
   };
-  Pump(fetched, 30000);
-  bool ok = Check(fetched(), "settings, keyword lists and top-ten list fetched");
+  PumpUntil(fetched, 30000);
+  bool ok = ReportCheck(fetched(), "settings, keyword lists and top-ten list fetched");
   std::vector<std::string> adVersion = host.CallsOf("SetAdVersion");
   Report("host told: %s", adVersion.empty() ? "nothing" : adVersion.back().c_str());
   Report("keyword lists: filter.txt %u keywords, litefilter.txt %u keywords", static_cast<unsigned>(LineCount(fullList)),
@@ -128,7 +99,7 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, const std::string& execut
   bool ok = true;
   char id[64] = "";
   int32_t count = -1;
-  ok = Check(plugin.OpenShareLibrary(user, id, &count) == 1, "OpenShareLibrary(10001)") && ok;
+  ok = ReportCheck(plugin.OpenShareLibrary(user, id, &count) == 1, "OpenShareLibrary(10001)") && ok;
   Report("share document: %u files in 8 categories, %d hashed; share identity %s",
          static_cast<unsigned>(sizeof kFiles / sizeof kFiles[0]), count, id);
 
@@ -143,14 +114,14 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, const std::string& execut
   document.Open(names, nullptr);
   document.SetCollectionPassword("芝麻开门");
   PublishedCopy::Sizes sizes;
-  ok = Check(PublishedCopy::Write(document.PeersText(), names, &sizes), "published copy temp0 and temp1 written") &&
+  ok = ReportCheck(PublishedCopy::Write(document.PeersText(), names, &sizes), "published copy temp0 and temp1 written") &&
        ok;
   Report("published copy: %u bytes of text, %u bytes after bzip2 (temp0share%u.xml)",
          static_cast<unsigned>(sizes.text), static_cast<unsigned>(sizes.compressed), user);
   int32_t first = plugin.GetShareListFile(20002, digest, path);
   int32_t second = plugin.GetShareListFile(20002, digest, path);
   Report("GetShareListFile(20002): %d (copied, digest %s), again with that digest: %d", first, digest, second);
-  ok = Check(before == 2 && first == 0 && second == 1, "GetShareListFile answers 2, 0, 1") && ok;
+  ok = ReportCheck(before == 2 && first == 0 && second == 1, "GetShareListFile answers 2, 0, 1") && ok;
   XmlDocumentPtr peersView = PublishedCopy::Receive(path);
   std::string peerPath;
   if (peersView) peersView->FindFirst(true, "file")->GetChildText("filePath", peerPath);

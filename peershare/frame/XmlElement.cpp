@@ -148,6 +148,15 @@ void XmlElement::RemoveChild(XmlElement* child) {
   child->Release();  // the tree's own release: the child's subtree goes with it
 }
 
+void XmlElement::RemoveChildrenNamed(const std::string& name) {
+  auto removed = std::remove_if(children_.begin(), children_.end(), [&name](const auto& child) {
+    if (child->name_ != name) return false;
+    child->parent_ = nullptr;
+    return true;
+  });
+  children_.erase(removed, children_.end());
+}
+
 void XmlElement::GetChildText(const std::string& childName, std::string& out) const {
   for (const auto& child : children_) {
     if (child->name_ == childName) {

@@ -47,6 +47,8 @@ class XmlElement {
   void AddChild(XmlElement* child);
   void SetChildText(const std::string& name, const std::string& text);
   void RemoveChild(XmlElement* child);
+  // Removes every direct child named `name` in one pass, whatever their number.
+  void RemoveChildrenNamed(const std::string& name);
   void GetChildText(const std::string& childName, std::string& out) const;
   XmlElement* FindByText(bool recursive, const char* name, const std::string& text) const;
 

@@ -205,10 +205,6 @@ TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
   EXPECT_EQ(plugin_.AddHostDownload("a", 0, "h", 10, ""), kDownloadNotReady);
   EXPECT_TRUE(host_.CallsOf("DownloadAdded").empty());
   EXPECT_EQ(plugin_.AddDownload("a", "h", 10, ""), kDownloadNotReady);
-  EXPECT_EQ(plugin_.SetDownloadFolder("C:\\d", 1), 0);
-  int32_t value = -3;
-  EXPECT_STREQ(plugin_.GetDownloadFolder(&value), "");
-  EXPECT_EQ(value, -3);
   EXPECT_EQ(plugin_.HashFile("C:\\a", 0), 0);
   uint32_t flags = 99;
   EXPECT_EQ(plugin_.GetBusy(&flags), 1);
