@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "DownloadListFixture.h"
 #include "frame/ResourceIds.h"
@@ -15,6 +16,10 @@
 #include "transfer/FolderBrowser.h"
 #include "transfer/GreenChannelDialog.h"
 #include "transfer/TrafficSettingsDialog.h"
+#include "transfer/FinishedDownloadList.h"
+#include "transfer/FinishedUploadList.h"
+#include "transfer/TemporaryChannelDialog.h"
+#include "transfer/TemporaryChannelTable.h"
 #include "transfer/UploadManager.h"
 
 namespace {
@@ -316,6 +321,98 @@ TEST_F(TransferWindowTest, TheWindowPromptsShowTheirTexts) {
     prompts.CoinsShort();
     EXPECT_TRUE(driver.Acted());
   }
+}
+
+}  // namespace
+
+namespace {
+
+class TransferWindowListsTest : public TransferWindowTest {
+ protected:
+  void OpenWithHistory() {
+    downloads_ = std::make_unique<DownloadList>(&host_, Bin());
+    downloads_->SetPrompts(&prompts_);
+    downloads_->SetDocumentPath(DocumentPath());
+    uploads_ = std::make_unique<UploadManager>(&host_);
+    window_.SetLists({downloads_.get(), uploads_.get(), &finishedDownloads_, &finishedUploads_});
+    ASSERT_TRUE(window_.Create(IDD_HOME, parent_));
+    MoveWindow(window_.Handle(), 0, 0, 800, 400, FALSE);
+  }
+  bool Shown(int id) const { return IsWindowVisible(window_.Item(id)) != FALSE; }
+
+  FinishedDownloadList finishedDownloads_;
+  FinishedUploadList finishedUploads_;
+};
+
+TEST_F(TransferWindowListsTest, TheTabsOfTheLowerHalfShowOneListAtATime) {
+  OpenWithHistory();
+  ShowWindow(parent_, SW_SHOW);
+  ShowWindow(window_.Handle(), SW_SHOW);
+  HWND tabs = window_.Item(IDC_LOWER_TABS);
+  ASSERT_NE(tabs, nullptr);
+  EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+  char text[32] = "";
+  TCITEMA item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(tabs, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(text, "传出状态");
+  EXPECT_EQ(window_.Item(IDC_FINISHED_DOWNLOADS), finishedDownloads_.Handle());
+  EXPECT_EQ(window_.Item(IDC_FINISHED_UPLOADS), finishedUploads_.Handle());
+  EXPECT_TRUE(Shown(IDC_UPLOAD_LIST));
+  EXPECT_FALSE(Shown(IDC_FINISHED_DOWNLOADS));
+  // The user clicks the third tab.
+  SendMessageA(tabs, TCM_SETCURSEL, 2, 0);
+  NMHDR change = {tabs, static_cast<UINT_PTR>(IDC_LOWER_TABS), static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(window_.Handle(), WM_NOTIFY, IDC_LOWER_TABS, reinterpret_cast<LPARAM>(&change));
+  EXPECT_EQ(window_.ShownLowerList(), TransferWindow::kFinishedUploads);
+  EXPECT_TRUE(Shown(IDC_FINISHED_UPLOADS));
+  EXPECT_FALSE(Shown(IDC_UPLOAD_LIST));
+  // The lower lists fill the lower half below the tabs.
+  RECT lower, upper;
+  GetWindowRect(window_.Item(IDC_FINISHED_UPLOADS), &lower);
+  GetWindowRect(window_.Item(IDC_DOWNLOAD_LIST), &upper);
+  EXPECT_GE(lower.top, upper.bottom);
+}
+
+TEST_F(TransferWindowTest, TheTemporaryChannelDialogStoresAFilledPairFromItsOkArea) {
+  OpenWindow();
+  TemporaryChannelTable& table = uploads_->TemporaryChannels();
+  TemporaryChannelDialog dialog(table);
+  ASSERT_TRUE(dialog.Open(window_.Handle()));
+  EXPECT_EQ(WindowText(dialog.Handle()), "临时通道设置");
+  struct Case {
+    const char* peer;
+    const char* number;
+    bool stored;
+  };
+  const Case cases[] = {{"", "3", false},          {"4242", "", false},        {"42x", "3", false},
+                        {"12345678901", "3", false}, {"4294967296", "3", false}, {"4242", "123", false},
+                        {"4242", "3", true},         {"4294967295", "99", true}};
+  for (const Case& each : cases) {
+    dialog.SetItemText(IDC_TEMPORARY_PEER, each.peer);
+    dialog.SetItemText(IDC_TEMPORARY_NUMBER, each.number);
+    EXPECT_EQ(dialog.Accept(), each.stored) << each.peer << " " << each.number;
+  }
+  EXPECT_EQ(table.Entries(), (std::map<uint32_t, int32_t>{{4242u, 3}, {4294967295u, 99}}));
+  // Typing stops at ten and two digits.
+  HWND peer = dialog.Item(IDC_TEMPORARY_PEER);
+  SendMessageA(peer, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  for (char c : std::string("123456789012")) SendMessageA(peer, WM_CHAR, c, 0);
+  EXPECT_EQ(dialog.ItemText(IDC_TEMPORARY_PEER), "1234567890");
+  dialog.Destroy();
+  // The modal dialog: a click into the bitmap's OK area stores and closes.
+  ModalDriver driver([](HWND window) { return Titled(window, "临时通道设置"); },
+                     [](HWND window) {
+                       SetDlgItemTextA(window, IDC_TEMPORARY_PEER, "777");
+                       SetDlgItemTextA(window, IDC_TEMPORARY_NUMBER, "5");
+                       const RECT& ok = TemporaryChannelDialog::kOkArea;
+                       SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM((ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
+                     });
+  EXPECT_EQ(TemporaryChannelDialog(table).Show(window_.Handle()), IDOK);
+  EXPECT_TRUE(driver.Acted());
+  EXPECT_TRUE(table.Contains(777));
 }
 
 }  // namespace
