@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,16 @@ struct Download {
 const Download kFinishing = {"月亮代表我的心.mp3", 1, "a1b2c3d4e5f60718293a4b5c6d7e8f90", 3000000, "经典老歌"};
 const Download kRunning = {"纪录片-长江.avi", 3, "1234567890abcdef1234567890abcdef", 80000000, "高清"};
 const Download kTooDear = {"大片.rmvb", 3, "fedcba0987654321fedcba0987654321", 700000000, ""};
+
+// Two uploads of yesterday for the finished-upload list: one of an unknown
+// category, one under 1 MiB.
+std::string UploadHistory() {
+  std::string yesterday = std::to_string(static_cast<long long>(std::time(nullptr)) - 86400);
+  return "<HasUpload fileName=\"C:\\共享\\甜蜜蜜.mp3\" fileType=\"1\" fileSize=\"4404019\" time=\"" + yesterday +
+         "\" pTVID=\"20002\" nickName=\"李四\" comment=\"邓丽君\"/>\r\n"
+         "<HasUpload fileName=\"C:\\共享\\说明.dat\" fileType=\"9\" fileSize=\"500000\" time=\"" + yesterday +
+         "\" pTVID=\"20003\" nickName=\"王五\" comment=\"\"/>\r\n";
+}
 
 std::string TextOf(const std::string& path) {
   std::string text;
@@ -214,7 +225,7 @@ bool LayOut(const std::string& work, const std::string& dataFolder, unsigned use
       "</DownloadPath>\r\n<MaxTunnel num=\"10\">\r\n</MaxTunnel>\r\n<VIPTunnel num=\"5\">\r\n</VIPTunnel>\r\n"
       "<DownloadItem fileName=\"上次未完成.rmvb\" fromMobile=\"0\" MD5=\"" + kPendingHash +
       "\" fileType=\"3\" fileSize=\"50000000\" comment=\"昨天的\" localFileName=\"" + downloads +
-      "/上次未完成.rmvb\">\r\n</DownloadItem>\r\n</Transmit>\r\n";
+      "/上次未完成.rmvb\">\r\n</DownloadItem>\r\n" + UploadHistory() + "</Transmit>\r\n";
   FILE* file = std::fopen(DocumentPath(dataFolder, user).c_str(), "wb");
   if (file == nullptr) return false;
   bool written = std::fwrite(document.data(), 1, document.size(), file) == document.size();

@@ -29,7 +29,7 @@ struct Upload {
   uint32_t size;
   int32_t value;
 };
-const Upload kUploads[] = {{"月亮代表我的心.mp3", "C:\\共享\\月亮代表我的心.mp3", 1, 307200, 0},
+const Upload kUploads[] = {{"甜蜜蜜.mp3", "C:\\共享\\甜蜜蜜.mp3", 1, 307200, 0},
                            {"纪录片-黄河.avi", "C:\\共享\\纪录片-黄河.avi", 3, 52428800, 1}};
 
 std::string TextOf(const std::string& path) {
@@ -80,6 +80,12 @@ int RowCount(HWND view) { return view != nullptr ? static_cast<int>(SendMessageA
 int ColumnCount(HWND view) {
   HWND header = reinterpret_cast<HWND>(SendMessageA(view, LVM_GETHEADER, 0, 0));
   return header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+int RowOf(HWND view, const char* name) {
+  for (int row = 0; row < RowCount(view); ++row)
+    if (CellText(view, row, 0) == name) return row;
+  return -1;
 }
 
 void ReportRows(HWND view, const char* what) {
@@ -152,6 +158,9 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
   ok = ReportCheck(uploadView != nullptr && IsWindowVisible(uploadList), "upload list shown below the downloads") && ok;
   if (uploadView == nullptr) return false;
 
+  // The download that finished is an upload already.
+  const int before = RowCount(uploadView);
+  Report("upload list before the client's uploads: %d row(s)", before);
   // The client's upload side: each upload record is driven through its
   // callback interface from the transfer double's calls.
   std::vector<TransferDouble*> uploads;
@@ -182,9 +191,9 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
   // Two refreshes: speeds, times and the peers' rows.
   PumpUntil([] { return false; }, 4300);
   ReportRows(uploadView, "upload list at the picture");
-  ok = ReportCheck(RowCount(uploadView) == 5, "two uploads with their three receiving peers") && ok;
-  ok = ReportCheck(RowCount(uploadView) > 0 && CellText(uploadView, RowCount(uploadView) - 2, 2) == "+1",
-                   "the 300 KB upload earns +1") && ok;
+  ok = ReportCheck(RowCount(uploadView) == before + 5, "two uploads with their three receiving peers") && ok;
+  int song = RowOf(uploadView, kUploads[0].name);
+  ok = ReportCheck(song >= 0 && CellText(uploadView, song, 2) == "+1", "the 300 KB upload earns +1") && ok;
   std::wstring folder = Wide(work);
   ok = ReportCheck(pictures.Save(uploadList, folder + L"\\" + Wide(kPictures[0])), "picture upload-list.png") && ok;
   ok = ReportCheck(pictures.Save(main, folder + L"\\transfer-window-uploads.png"),
@@ -192,8 +201,8 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
 
   // The song is done: the client's last call on its record.
   if (!uploads.empty()) uploads[0]->End();
-  PumpUntil([&] { return RowCount(uploadView) == 3; }, 3000);
-  ok = ReportCheck(RowCount(uploadView) == 3, "the ended upload left the list") && ok;
+  PumpUntil([&] { return RowCount(uploadView) == before + 3; }, 3000);
+  ok = ReportCheck(RowCount(uploadView) == before + 3, "the ended upload left the list with its peer") && ok;
   uint32_t busy = 0;
   plugin.GetBusy(&busy);
   Report("GetBusy = %u (2: uploading)", busy);
@@ -222,7 +231,7 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
   Report("transmitout%u.xml keeps %d record(s)%s", user, CountOf(kept, "<HasUpload"),
          kept.find("friendid=\"20004\"") != std::string::npos ? ", today's among them" : "");
   for (TransferDouble* upload : uploads) upload->End();
-  PumpUntil([&] { return RowCount(uploadView) == 0; }, 3000);
+  PumpUntil([&] { return RowCount(uploadView) == before; }, 3000);
   return ok;
 }
 
