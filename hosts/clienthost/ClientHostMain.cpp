@@ -85,14 +85,15 @@ bool LayOutClient(const Options& options) {
   for (const std::string& folder : {options.work, data, data + "\\config", bin, bin + "\\Plugins", bin + "\\config"})
     CreateDirectoryA(folder.c_str(), nullptr);
   std::string self = ProgramPath();
-  std::string custom = "[tovak]\r\nshowFriend=1\r\nSyncDownloadLimit=3\r\nshowIE=1\r\nappServer=0\r\n";
+  // appServer 1: the plug-in reports the uploaded MiB of a finished day.
+  std::string custom = "[tovak]\r\nshowFriend=1\r\nSyncDownloadLimit=3\r\nshowIE=1\r\nappServer=1\r\n";
   if (!options.operatorServer.empty()) custom += "operatorServer=" + options.operatorServer + "\r\n";
   return WriteText(bin + "\\custom.ini", custom) && CopyFileA(self.c_str(), (bin + "\\clienthost.exe").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\peershare.dll").c_str(), (bin + "\\Plugins\\peershare.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TvHashFile.dll").c_str(), (bin + "\\Plugins\\TvHashFile.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TovakPlayer.exe").c_str(), (bin + "\\TovakPlayer.exe").c_str(), FALSE) &&
          ShareDemo::LayOut(options.work, data, kUser) && TransferDemo::LayOut(options.work, data, kUser) &&
-         UploadDemo::LayOut(data, kUser);
+         UploadDemo::LayOut(data, bin, kUser);
 }
 
 int RunFromClientFolder(const Options& options) {

@@ -119,13 +119,80 @@ int CountOf(const std::string& text, const std::string& part) {
   return count;
 }
 
+std::string DailyFlowPath(const std::string& bin) { return bin + "\\config\\flowReport.dat"; }
+
+// Eight bytes, little-endian: a moment of the counted day and its MiB.
+uint32_t LittleEndian(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (size_t i = 4; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+bool WriteDailyFlow(const std::string& bin, int64_t stamp, int32_t mebibytes) {
+  unsigned char bytes[8];
+  for (int i = 0; i < 4; ++i) {
+    bytes[i] = static_cast<unsigned char>(static_cast<uint32_t>(stamp) >> (8 * i));
+    bytes[4 + i] = static_cast<unsigned char>(static_cast<uint32_t>(mebibytes) >> (8 * i));
+  }
+  FILE* file = std::fopen(DailyFlowPath(bin).c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
+  return std::fclose(file) == 0 && written;
+}
+
+// The temporary-channel dialog is modal: a timer that its message loop
+// dispatches takes its picture, types a peer and a number and clicks the
+// bitmap's OK area.
+constexpr int kTemporaryButtonId = 3269, kTemporaryPeerId = 3122, kTemporaryNumberId = 3123;
+constexpr POINT kTemporaryOk = {215, 115};
+struct TemporaryVisit {
+  WindowPicture* pictures = nullptr;
+  std::wstring path;
+  bool seen = false, pictured = false;
+};
+TemporaryVisit* temporaryVisit = nullptr;
+
+BOOL CALLBACK VisitTemporaryDialog(HWND window, LPARAM) {
+  char title[64] = "";
+  GetWindowTextA(window, title, sizeof title);
+  if (std::string(title) != "临时通道设置" || !IsWindowVisible(window)) return TRUE;
+  TemporaryVisit& visit = *temporaryVisit;
+  visit.seen = true;
+  visit.pictured = visit.pictures->Save(window, visit.path);
+  SetDlgItemTextA(window, kTemporaryPeerId, "20005");
+  SetDlgItemTextA(window, kTemporaryNumberId, "2");
+  PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(kTemporaryOk.x, kTemporaryOk.y));
+  return FALSE;
+}
+
+void CALLBACK OnTemporaryTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (temporaryVisit != nullptr && !temporaryVisit->seen)
+    EnumThreadWindows(GetCurrentThreadId(), &VisitTemporaryDialog, 0);
+}
+
+bool SetTemporaryChannel(PluginInterface& plugin, HWND main, WindowPicture& pictures, const std::wstring& folder) {
+  HWND button = ChildWithId(main, kTemporaryButtonId);
+  TemporaryVisit visit;
+  visit.pictures = &pictures;
+  visit.path = folder + L"\\temporary-channel.png";
+  temporaryVisit = &visit;
+  UINT_PTR timer = SetTimer(nullptr, 0, 400, &OnTemporaryTimer);
+  if (button != nullptr) SendMessageA(button, BM_CLICK, 0, 0);
+  KillTimer(nullptr, timer);
+  temporaryVisit = nullptr;
+  bool ok = ReportCheck(visit.seen && visit.pictured, "picture temporary-channel.png (dialog 3117)");
+  Report("UploadPeerMapHas(20005) = %d after the dialog's OK area took 20005 / 2", plugin.UploadPeerMapHas(20005));
+  return ReportCheck(plugin.UploadPeerMapHas(20005) == 1, "the temporary channel reached the table") && ok;
+}
+
 }  // namespace
 
 std::string TrafficLogPath(const std::string& dataFolder, unsigned user) {
   return dataFolder + "/config/transmitout" + std::to_string(user) + ".xml";
 }
 
-bool LayOut(const std::string& dataFolder, unsigned user) {
+bool LayOut(const std::string& dataFolder, const std::string& bin, unsigned user) {
+  if (!WriteDailyFlow(bin, LocalMoment(1, 20), 12)) return false;
   struct Record {
     int daysBack, hour;
     unsigned peer;
@@ -220,6 +287,18 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
     ok = ReportCheck(list != nullptr && pictures.Save(list, folder + L"\\" + Wide(kPictures[tab])), what.c_str()) && ok;
   }
   ShowTab(main, 0);
+  ok = SetTemporaryChannel(plugin, main, pictures, folder) && ok;
+
+  // The daily flow: yesterday's count went to the client at Start.
+  std::string flow = TextOf(DailyFlowPath(dataFolder + "\\bin"));
+  uint32_t stamp = flow.size() == 8 ? LittleEndian(flow, 0) : 0;
+  auto count = static_cast<int32_t>(flow.size() == 8 ? LittleEndian(flow, 4) : UINT32_MAX);
+  std::vector<std::string> traffic = host.CallsOf("ReportTraffic");
+  std::string expected = "ReportTraffic(12, " + std::to_string(static_cast<int32_t>(LocalMoment(1, 20))) + ", 1)";
+  Report("flowReport.dat laid out as (yesterday 20:00, 12); host calls: %s", traffic.empty() ? "none" : traffic[0].c_str());
+  ok = ReportCheck(traffic.size() == 1 && traffic[0] == expected, "yesterday's 12 MiB reported through ReportTraffic") && ok;
+  ok = ReportCheck(count == 0 && static_cast<int64_t>(stamp) >= LocalMoment(0, 0),
+                   "flowReport.dat starts today at 0") && ok;
 
   // The upload record report the plug-in sent when its settings came.
   std::string trafficLog = TrafficLogPath(dataFolder, user);

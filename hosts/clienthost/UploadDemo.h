@@ -17,8 +17,9 @@ namespace UploadDemo {
 
 std::string TrafficLogPath(const std::string& dataFolder, unsigned user);
 // The traffic log: three records of yesterday (512, 512 and 1024) and one
-// of today.
-bool LayOut(const std::string& dataFolder, unsigned user);
+// of today; the daily flow file of the program folder `bin`: 12 MiB counted
+// yesterday.
+bool LayOut(const std::string& dataFolder, const std::string& bin, unsigned user);
 // Runs after the downloads with the main window shown; prints its report
 // lines and saves upload-list.png, finished-downloads.png and
 // finished-uploads.png in `work`. `reporting`: the operator's server has

@@ -217,6 +217,37 @@ TEST_F(UploadManagerTest, TheHourlyCheckStartsAReportOnlyWhenTheDayChanged) {
   EXPECT_TRUE(uploads_.WaitForReports(10000));
 }
 
+// A report that waits for a slow server when the plug-in stops: Stop waits
+// a while, then leaves the thread, which finishes on its own with what it
+// holds and takes the records out of the log.
+TEST_F(UploadManagerTest, AReportThreadOutlivesTheManagerThatStopped) {
+  WebServerDouble server;
+  ASSERT_TRUE(server.Ok());
+  ASSERT_TRUE(server.SetRules("/flow.asp answer 0\n/flow.asp delay 5000\n"));
+  std::string log = temp_.File("transmitout.xml");
+  ASSERT_TRUE(WriteFileBytes(log, "<Transmit><HasUpload timestamp=\"" +
+                                      std::to_string(LocalClock::At(2026, 12, 7, 9, 0)) +
+                                      "\" friendid=\"5\" realIP=\"10.0.0.5\" uploadnum=\"2048\"/></Transmit>"));
+  auto uploads = std::make_unique<UploadManager>(&host_, [this] { return now_; });
+  uploads->SetTrafficLogPath(log);
+  ServerSettings::Values settings;
+  settings.uploadRecord = 1;
+  settings.uploadUrl = server.Address() + "/flow.asp";
+  uploads->OnSettingsApplied(settings);
+  ASSERT_EQ(uploads->RunningReports(), 1u);
+  DWORD start = GetTickCount();
+  uploads.reset();
+  DWORD stopping = GetTickCount() - start;
+  EXPECT_GE(stopping, UploadManager::kReportStopWait - 100);
+  EXPECT_LT(stopping, UploadManager::kReportStopWait + 1500);
+  bool removed = false;
+  for (int wait = 0; wait < 100 && !removed; ++wait) {
+    Sleep(100);
+    removed = ReadFileBytes(log).find("friendid") == std::string::npos;
+  }
+  EXPECT_TRUE(removed) << "the abandoned report finished its run";
+}
+
 // Four client threads make uploads, report progress and peers and end them,
 // while the window thread refreshes, cuts and starts report threads. Every
 // upload that ended is gone, every byte is credited once.
