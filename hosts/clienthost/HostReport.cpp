@@ -1,5 +1,7 @@
 #include "HostReport.h"
 
+#include <commctrl.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -37,4 +39,33 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     Sleep(10);
   }
   return true;
+}
+
+std::string TextOf(const std::string& path) {
+  std::string text;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+    std::fclose(file);
+  }
+  return text;
+}
+
+std::string CellText(HWND view, int row, int column) {
+  char text[512] = "";
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+int RowCount(HWND view) { return view != nullptr ? static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)) : 0; }
+
+int RowOf(HWND view, const char* name) {
+  for (int row = 0; row < RowCount(view); ++row)
+    if (CellText(view, row, 0) == name) return row;
+  return -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include <windows.h>
 
@@ -12,3 +13,12 @@ bool ReportCheck(bool ok, const char* what);
 // Dispatches this thread's messages until `done` or the time is up; the
 // answer is `done()`.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000);
+
+// Helpers of the demos that read what the plug-in wrote and showed.
+// The whole content of a file; empty when it cannot be read.
+std::string TextOf(const std::string& path);
+// A cell of a report list-view, the number of its rows, and the first row
+// whose first column reads `name` (-1: none).
+std::string CellText(HWND view, int row, int column);
+int RowCount(HWND view);
+int RowOf(HWND view, const char* name);

@@ -42,17 +42,6 @@ std::string UploadHistory() {
          "\" pTVID=\"20003\" nickName=\"王五\" comment=\"\"/>\r\n";
 }
 
-std::string TextOf(const std::string& path) {
-  std::string text;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-    std::fclose(file);
-  }
-  return text;
-}
-
 BOOL CALLBACK MatchDownloadList(HWND window, LPARAM found) {
   if (GetDlgCtrlID(window) != kDownloadListId) return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
@@ -64,24 +53,6 @@ HWND DownloadListView(HWND main) {
   HWND list = nullptr;
   EnumChildWindows(main, &MatchDownloadList, reinterpret_cast<LPARAM>(&list));
   return list != nullptr ? GetWindow(list, GW_CHILD) : nullptr;
-}
-
-std::string CellText(HWND view, int row, int column) {
-  char text[512] = "";
-  LVITEMA item = {};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
-int RowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
-
-int RowOf(HWND view, const char* name) {
-  for (int row = 0; row < RowCount(view); ++row)
-    if (CellText(view, row, 0) == name) return row;
-  return -1;
 }
 
 void ReportRows(HWND view, const char* when) {

@@ -32,17 +32,6 @@ struct Upload {
 const Upload kUploads[] = {{"甜蜜蜜.mp3", "C:\\共享\\甜蜜蜜.mp3", 1, 307200, 0},
                            {"纪录片-黄河.avi", "C:\\共享\\纪录片-黄河.avi", 3, 52428800, 1}};
 
-std::string TextOf(const std::string& path) {
-  std::string text;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-    std::fclose(file);
-  }
-  return text;
-}
-
 int64_t LocalMoment(int daysBack, int hour) {
   std::time_t now = std::time(nullptr);
   std::tm local = *std::localtime(&now);
@@ -66,26 +55,9 @@ HWND ChildWithId(HWND main, int id) {
   return wanted.second;
 }
 
-std::string CellText(HWND view, int row, int column) {
-  char text[512] = "";
-  LVITEMA item = {};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
-int RowCount(HWND view) { return view != nullptr ? static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)) : 0; }
 int ColumnCount(HWND view) {
   HWND header = reinterpret_cast<HWND>(SendMessageA(view, LVM_GETHEADER, 0, 0));
   return header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
-
-int RowOf(HWND view, const char* name) {
-  for (int row = 0; row < RowCount(view); ++row)
-    if (CellText(view, row, 0) == name) return row;
-  return -1;
 }
 
 void ReportRows(HWND view, const char* what) {
