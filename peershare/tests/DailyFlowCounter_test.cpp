@@ -7,8 +7,10 @@
 #include <atomic>
 #include <cstring>
 
+#include "DownloadListFixture.h"
 #include "LoggingHost.h"
 #include "TempFolder.h"
+#include "transfer/CoinAccount.h"
 
 namespace {
 
@@ -173,6 +175,38 @@ TEST_F(DailyFlowCounterTest, ALateTickStillReportsTheDayThatEnded) {
   counter_.flow.Tick();
   ASSERT_EQ(Reports().size(), 1u);
   EXPECT_EQ(Reports()[0], ReportLine(6, LocalClock::At(2026, 12, 7, 22, 0)));
+}
+
+}  // namespace
+
+namespace {
+
+// The download list reads the file when it loads its document and writes it
+// from its 30-minute timer; the coin accounting's MiB are what it counts.
+TEST_F(DownloadListTest, TheListStartsTheDailyFlowAndItsTimerWritesTheCount) {
+  std::string config = Bin() + "\\config";
+  CreateDirectoryA(config.c_str(), nullptr);
+  DailyFlowFile file(DailyFlowFile::PathIn(Bin()));
+  const int64_t yesterday = LocalClock::At(2026, 12, 7, 21, 0);
+  ASSERT_TRUE(file.Replace({static_cast<uint32_t>(yesterday), 12}));
+  int64_t now = LocalClock::At(2026, 12, 8, 15, 0);
+  list_ = std::make_unique<DownloadList>(&host_, Bin());
+  list_->SetPrompts(&prompts_);
+  list_->SetDocumentPath(DocumentPath());
+  list_->SetAppServer(1);
+  list_->SetClock([&now] { return now; });
+  RECT area = {0, 0, 880, 380};
+  ASSERT_TRUE(list_->Create(parent_, 100, area));
+  EXPECT_EQ(host_.CallsOf("ReportTraffic"),
+            std::vector<std::string>{"ReportTraffic(12, " + std::to_string(static_cast<int32_t>(yesterday)) + ", 1)"});
+  const uint32_t before = CoinAccount::DayUploadMiB().load();
+  CoinAccount::DayUploadMiB().fetch_add(3);
+  now += 1800;
+  SendMessageA(list_->Handle(), WM_TIMER, DownloadList::kDailyFlowTimer, 0);
+  DailyFlowFile::Record record;
+  ASSERT_TRUE(file.Read(record));
+  EXPECT_EQ(record.dayStamp, static_cast<uint32_t>(now));
+  EXPECT_EQ(static_cast<uint32_t>(record.mebibytes), before + 3);
 }
 
 }  // namespace
