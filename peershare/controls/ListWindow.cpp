@@ -49,6 +49,26 @@ bool ListWindow::CreateListWindow(HWND parent, int id, const RECT& area, DWORD l
   return list != nullptr;
 }
 
+void ListWindow::PutCellText(NMLVDISPINFOA& info, const std::string& text) const {
+  if (!(info.item.mask & LVIF_TEXT) || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
+  cellText_ = text;
+  lstrcpynA(info.item.pszText, cellText_.c_str(), info.item.cchTextMax);
+}
+
+LRESULT ListWindow::CustomDraw(const NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT:
+      OnRowPainted(draw.nmcd.hdc, static_cast<int>(draw.nmcd.dwItemSpec));
+      return CDRF_DODEFAULT;
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
 LRESULT ListWindow::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window_.Get(), message, wParam, lParam);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+
+#include <string>
 
 #include "controls/ListView.h"
 #include "win/Handles.h"
@@ -31,10 +34,19 @@ class ListWindow {
   // The window is being destroyed (with its parent or by the object).
   virtual void OnListGone() {}
 
+  // Hands `text` to the control for the cell it asked for
+  // (LVN_GETDISPINFO); it stays valid until the next cell is asked for.
+  void PutCellText(NMLVDISPINFOA& info, const std::string& text) const;
+  // The stages of NM_CUSTOMDRAW: the control draws each row, then
+  // OnRowPainted draws into it.
+  LRESULT CustomDraw(const NMLVCUSTOMDRAW& draw);
+  virtual void OnRowPainted(HDC, int) {}
+
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static bool RegisterWindowClass();
 
   win::UniqueWindow window_;
   ListView view_;
+  mutable std::string cellText_;
 };

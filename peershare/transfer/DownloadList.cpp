@@ -180,7 +180,7 @@ LRESULT DownloadList::OnListNotify(NMHDR& header) {
       FillCell(reinterpret_cast<NMLVDISPINFOA&>(header));
       return 0;
     case NM_CUSTOMDRAW:
-      return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+      return CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     case LVN_COLUMNCLICK: {
       int position = reinterpret_cast<NMLISTVIEW&>(header).iSubItem;
       if (position >= 0 && position < static_cast<int>(shownColumns_.size())) SortBy(shownColumns_[position]);

@@ -223,7 +223,7 @@ class DownloadList : public ListWindow {
   void Redraw() const;
   void RedrawChangedRows();
   void FillCell(NMLVDISPINFOA& info) const;
-  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+  void OnRowPainted(HDC dc, int index) override;
   void DrawProgress(HDC dc, const RECT& cell, int32_t percent) const;
   void DrawPlayImage(HDC dc, const RECT& cell) const;
 
@@ -271,7 +271,6 @@ class DownloadList : public ListWindow {
   std::vector<Row> rows_;
   std::vector<int> shownColumns_;
   std::array<bool, kColumnCount> sortDescending_{};
-  mutable std::string cellText_;
   win::UniqueBitmap playImage_;
   // Holds the play image for drawing; goes before the image.
   win::UniqueMemoryDc playDc_;

@@ -156,35 +156,22 @@ void DownloadList::FillCell(NMLVDISPINFOA& info) const {
   if (!(info.item.mask & LVIF_TEXT) || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
   int position = info.item.iSubItem;
   int column = position >= 0 && position < static_cast<int>(shownColumns_.size()) ? shownColumns_[position] : -1;
-  cellText_ = column == kPlay ? std::string() : CellText(info.item.iItem, column);
-  lstrcpynA(info.item.pszText, cellText_.c_str(), info.item.cchTextMax);
+  PutCellText(info, column == kPlay ? std::string() : CellText(info.item.iItem, column));
 }
 
 // --- drawing ---------------------------------------------------------------
 
-LRESULT DownloadList::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
-  switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYPOSTPAINT;
-    case CDDS_ITEMPOSTPAINT: {
-      int index = static_cast<int>(draw.nmcd.dwItemSpec);
-      if (index < 0 || index >= static_cast<int>(rows_.size())) return CDRF_DODEFAULT;
-      const Row& row = rows_[index];
-      RECT cell;
-      int percentAt = ColumnPosition(kPercent), playAt = ColumnPosition(kPlay);
-      if (row.source == nullptr || document_.OtherPercent()) {
-        int32_t percent = row.source != nullptr ? row.source->Percent() : row.task->shown.percent;
-        if (Control().SubItemRect(index, percentAt, cell)) DrawProgress(draw.nmcd.hdc, cell, percent);
-      }
-      if (row.source == nullptr && IsPlayableName(row.task->item.fileName) && Control().SubItemRect(index, playAt, cell))
-        DrawPlayImage(draw.nmcd.hdc, cell);
-      return CDRF_DODEFAULT;
-    }
-    default:
-      return CDRF_DODEFAULT;
+void DownloadList::OnRowPainted(HDC dc, int index) {
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  const Row& row = rows_[index];
+  RECT cell;
+  int percentAt = ColumnPosition(kPercent), playAt = ColumnPosition(kPlay);
+  if (row.source == nullptr || document_.OtherPercent()) {
+    int32_t percent = row.source != nullptr ? row.source->Percent() : row.task->shown.percent;
+    if (Control().SubItemRect(index, percentAt, cell)) DrawProgress(dc, cell, percent);
   }
+  if (row.source == nullptr && IsPlayableName(row.task->item.fileName) && Control().SubItemRect(index, playAt, cell))
+    DrawPlayImage(dc, cell);
 }
 
 void DownloadList::DrawProgress(HDC dc, const RECT& cell, int32_t percent) const { progressBar_.Draw(dc, cell, percent); }

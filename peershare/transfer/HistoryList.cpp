@@ -106,9 +106,7 @@ LRESULT HistoryList::OnListNotify(NMHDR& header) {
   switch (header.code) {
     case LVN_GETDISPINFOA: {
       auto& info = reinterpret_cast<NMLVDISPINFOA&>(header);
-      if (!(info.item.mask & LVIF_TEXT) || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return 0;
-      cellText_ = CellText(info.item.iItem, info.item.iSubItem);
-      lstrcpynA(info.item.pszText, cellText_.c_str(), info.item.cchTextMax);
+      PutCellText(info, CellText(info.item.iItem, info.item.iSubItem));
       return 0;
     }
     case NM_DBLCLK:

@@ -82,5 +82,4 @@ class HistoryList : public ListWindow {
   int columnCount_;
   int menuIndex_;
   std::vector<XmlElement*> rows_;
-  mutable std::string cellText_;
 };

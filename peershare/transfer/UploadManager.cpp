@@ -273,7 +273,7 @@ LRESULT UploadManager::OnListNotify(NMHDR& header) {
       FillCell(reinterpret_cast<NMLVDISPINFOA&>(header));
       return 0;
     case NM_CUSTOMDRAW:
-      return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+      return CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     case NM_DBLCLK: {
       int row = reinterpret_cast<NMITEMACTIVATE&>(header).iItem;
       if (row >= 0 && row < static_cast<int>(rows_.size()) && rows_[row].source == nullptr)

@@ -149,7 +149,7 @@ class UploadManager final : public ListWindow, public UploadIntake {
   void SyncControl();
   std::vector<Row> SelectedRows() const;
   void FillCell(NMLVDISPINFOA& info) const;
-  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+  void OnRowPainted(HDC dc, int index) override;
   void RedrawVisibleRows() const;
 
   // Menu commands.
@@ -171,7 +171,6 @@ class UploadManager final : public ListWindow, public UploadIntake {
   std::map<uint32_t, std::unique_ptr<UploadRecord>> retiring_;
 
   std::vector<Row> rows_;
-  mutable std::string cellText_;
   ProgressBarCell progressBar_;
 
   GreenChannelSet greenChannel_;

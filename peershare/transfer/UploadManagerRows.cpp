@@ -69,29 +69,15 @@ std::string UploadManager::CellText(int rowIndex, int column) const {
 }
 
 void UploadManager::FillCell(NMLVDISPINFOA& info) const {
-  if (!(info.item.mask & LVIF_TEXT) || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
-  cellText_ = CellText(info.item.iItem, info.item.iSubItem);
-  lstrcpynA(info.item.pszText, cellText_.c_str(), info.item.cchTextMax);
+  PutCellText(info, CellText(info.item.iItem, info.item.iSubItem));
 }
 
-LRESULT UploadManager::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
-  switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYPOSTPAINT;
-    case CDDS_ITEMPOSTPAINT: {
-      int index = static_cast<int>(draw.nmcd.dwItemSpec);
-      if (index < 0 || index >= static_cast<int>(rows_.size())) return CDRF_DODEFAULT;
-      const Row& row = rows_[index];
-      int32_t percent = row.source != nullptr ? row.source->Percent() : row.record->Percent();
-      RECT cell;
-      if (Control().SubItemRect(index, kPercent, cell)) progressBar_.Draw(draw.nmcd.hdc, cell, percent);
-      return CDRF_DODEFAULT;
-    }
-    default:
-      return CDRF_DODEFAULT;
-  }
+void UploadManager::OnRowPainted(HDC dc, int index) {
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  const Row& row = rows_[index];
+  int32_t percent = row.source != nullptr ? row.source->Percent() : row.record->Percent();
+  RECT cell;
+  if (Control().SubItemRect(index, kPercent, cell)) progressBar_.Draw(dc, cell, percent);
 }
 
 // The rows show the records' live counters: each refresh draws the rows on
