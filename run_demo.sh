@@ -138,7 +138,7 @@ fi
   echo "-- requests the operator's server double received (build/demo/operator-requests.log):"
   grep -a '^GET \|^POST ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"
   echo "-- headers of the upload record report (answered 2: records accepted):"
-  grep -a -A4 '^POST ' "$out/operator-requests.log" | grep -a '^Accept\|^User-Agent' | tr -d '\r' | sed 's/^/  /' || true
+  grep -a -A8 '^POST ' "$out/operator-requests.log" | grep -a '^Accept\|^User-Agent' | tr -d '\r' | sed 's/^/  /' || true
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
     report_text < "$out/client/host-calls.log" > "$out/host-calls.txt"
