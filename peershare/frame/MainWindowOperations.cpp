@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <string>
 
@@ -27,9 +28,10 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   user_ = user;
   coins_ = coins;
   if (!CreateFrom(IDD_MAIN)) return 0;
-  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer());
-  state_ = State::Running;
   unfiltered_ = ReadUnfilteredMode();
+  shareLibrary_.SetUnfiltered(unfiltered_);
+  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer(), PanelWindow(kShare));
+  state_ = State::Running;
   return 1;
 }
 
@@ -237,7 +239,10 @@ int32_t MainWindow::GetBusy(uint32_t* flags) {
 
 void MainWindow::Slot32(int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
 
-int32_t MainWindow::HashFile(const char*, int32_t) {
+// The answer reaches the share library's result slot; the hash pass takes
+// only the answers about its own files.
+int32_t MainWindow::HashFile(const char* path, int32_t) {
   ModuleStateGuard guard;
-  return 0;
+  if (path == nullptr) return 0;
+  return shareLibrary_.HashFile(std::string(path, strnlen(path, kHostTextMax))) ? 1 : 0;
 }
