@@ -60,7 +60,8 @@ void HashPlugin::Expect(const std::string& path) {
   expectedPath_ = path;
   expectedDigest_.clear();
   expectedAnswered_ = false;
-  ResetEvent(resultEvent_.Get());
+  // The event may stay signalled from an earlier answer: the waiter looks
+  // at the expected answer, not at the event alone.
 }
 
 bool HashPlugin::TakeResult(const std::string& path, std::string& digest) {

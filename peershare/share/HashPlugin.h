@@ -40,7 +40,7 @@ class HashPlugin : private HashClient {
   HANDLE ResultEvent() const { return resultEvent_.Get(); }
   // The last answer: the path and its digest (empty when hashing failed).
   void Result(std::string& path, std::string& digest) const;
-  // Resets the event and waits for an answer about `path` from now on.
+  // Waits for an answer about `path` from now on.
   void Expect(const std::string& path);
   // The answer about the expected file; false when none came yet.
   bool TakeResult(const std::string& path, std::string& digest);

@@ -153,11 +153,7 @@ bool ShareLibrary::TakeNextFile(HashQueue& queue, PassFile& file, unsigned long 
   if (file.element == nullptr) return false;
   file.element->GetChildText("filePath", file.path);
   file.oldDigest = AttributeOf(*file.element, "MD5");
-  long long modified = 0;
-  unsigned long long size = 0;
-  if (!HashQueue::ModificationTime(file.path, modified, &size))
-    size = std::strtoull(AttributeOf(*file.element, "fileSize").c_str(), nullptr, 10);
-  bytes += size;
+  bytes += std::strtoull(AttributeOf(*file.element, "fileSize").c_str(), nullptr, 10);
   hashPlugin_.Expect(file.path);
   if (!file.path.empty()) hashPlugin_.HashFile(file.path);
   return true;
@@ -202,6 +198,8 @@ void ShareLibrary::StoreDigest(PassFile& file, const std::string& digest) {
     }
     pause = ++openings_ > kOpeningsBeforePause;
     if (pause) openings_ = 0;
+    // Size and time each on their own: the call that gives both also asks
+    // for the volume, which costs more than the opening.
     LARGE_INTEGER length = {};
     FILETIME written = {};
     GetFileSizeEx(opened.Get(), &length);

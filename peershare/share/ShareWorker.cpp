@@ -13,6 +13,7 @@ bool ShareWorker::Start(Tasks tasks) {
   if (thread_ || !ready_ || !stop_ || !running_) return false;
   tasks_ = std::move(tasks);
   ending_ = false;
+  suspended_ = false;
   ResetEvent(ready_.Get());
   ResetEvent(stop_.Get());
   SetEvent(running_.Get());
@@ -44,12 +45,20 @@ bool ShareWorker::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
   return threadId_ != 0 && PostThreadMessageW(threadId_, message, wParam, lParam);
 }
 
-void ShareWorker::Suspend() { ResetEvent(running_.Get()); }
+void ShareWorker::Suspend() {
+  suspended_ = true;
+  ResetEvent(running_.Get());
+}
 
-void ShareWorker::Resume() { SetEvent(running_.Get()); }
+void ShareWorker::Resume() {
+  suspended_ = false;
+  SetEvent(running_.Get());
+}
 
 bool ShareWorker::WaitWhileSuspended() const {
   if (ending_) return false;
+  // Asked between every two files of a pass: a running worker does not wait.
+  if (!suspended_) return true;
   HANDLE waits[] = {stop_.Get(), running_.Get()};
   return WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
 }

@@ -73,6 +73,7 @@ class ShareWorker {
   DWORD retryInterval_ = kDefaultRetryInterval;
   UINT_PTR retryTimer_ = 0;
   std::atomic<bool> ending_{false};
+  std::atomic<bool> suspended_{false};
   win::UniqueThread thread_;
   DWORD threadId_ = 0;
   win::UniqueEvent ready_, stop_, running_;
