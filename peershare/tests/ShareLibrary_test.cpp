@@ -225,6 +225,29 @@ TEST_F(ShareLibraryTest, RehashAllMarksEveryFileOnceTheWorkerStarts) {
   for (XmlElement* file : files) EXPECT_EQ(AttributeOf(*file, "reShare"), "0");
 }
 
+TEST_F(ShareLibraryWithPluginTest, TheShareTreeLivesInTheSharePageAndSlot34HashesThroughThePlugin) {
+  StartAndSettle();
+  HWND tree = Library().Window();
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(GetParent(tree), window_->PanelWindow(MainWindow::kShare));
+  EXPECT_EQ(GetDlgCtrlID(tree), ShareLibrary::kTreeId);
+
+  const std::string file = client_.Data() + "\\客户端的文件.dat";
+  ASSERT_TRUE(WriteFileBytes(file, "asked by the client"));
+  EXPECT_EQ(Plugin().HashFile(file.c_str(), 7), 1);
+  std::string answered, digest;
+  for (int i = 0; i < 500 && answered != file; ++i) {
+    Sleep(10);
+    Library().Hashes().Result(answered, digest);
+  }
+  EXPECT_EQ(digest, Md5::OfText("asked by the client"));
+  EXPECT_EQ(Plugin().HashFile(nullptr, 0), 0);
+
+  Plugin().Stop();
+  EXPECT_FALSE(IsWindow(tree));
+  EXPECT_EQ(Plugin().HashFile(file.c_str(), 0), 0);
+}
+
 TEST_F(ShareLibraryTest, HashingStaysOffAndOldDocumentsWait) {
   WriteDocument(SampleDocument("1"));
   ASSERT_EQ(Plugin().Start(kUser, 0, 0), 1);
