@@ -36,7 +36,8 @@ win64="$root/build/win64"
     echo "== Benchmarks"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
-    "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"' _ "$win64" "$out"
+    "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"
+    "$1/wine-run.sh" "$1/benchmarks/hash_benchmark.exe"' _ "$win64" "$out"
   echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads

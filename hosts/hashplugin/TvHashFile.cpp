@@ -12,9 +12,7 @@
 
 #include <cstring>
 #include <deque>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "share/Hasher.h"
 #include "share/Md5.h"
@@ -26,32 +24,49 @@ constexpr const char* kNeverAnswered = "never-answered";
 constexpr const char* kSlowlyHashed = "slowly-hashed";
 constexpr DWORD kSlowDelay = 400;
 
-// The queue is guarded by a mutex; the hasher's thread sleeps on two
-// events of the system (work queued, stop), which wake a thread faster than
-// a condition variable does.
+// The queue is guarded by a slim lock, which never holds a handle; the
+// hasher's thread sleeps on two events of the system (work queued, stop),
+// which wake a thread faster than a condition variable does. The thread and
+// its events exist from StartHasher to StopHasher: a stopped hasher holds no
+// handle, though the interface gives no way to delete it.
+class SlimGuard {
+ public:
+  explicit SlimGuard(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+  ~SlimGuard() { ReleaseSRWLockExclusive(&lock_); }
+  SlimGuard(const SlimGuard&) = delete;
+  SlimGuard& operator=(const SlimGuard&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
 class HasherDouble : public Hasher {
  public:
-  explicit HasherDouble(HashClient* client)
-      : client_(client),
-        work_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-        stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  explicit HasherDouble(HashClient* client) : client_(client) {}
 
   int32_t StartHasher() override {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (thread_.joinable()) return 1;
+    SlimGuard guard(lock_);
+    if (thread_) return 1;
+    work_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    stop_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     stopping_ = false;
-    ResetEvent(stop_.Get());
-    thread_ = std::thread(&HasherDouble::Run, this);
-    return 1;
+    thread_.Reset(CreateThread(nullptr, 0, &HasherDouble::ThreadMain, this, 0, nullptr));
+    return thread_ ? 1 : 0;
   }
 
   int32_t StopHasher() override {
     {
-      std::lock_guard<std::mutex> guard(lock_);
+      SlimGuard guard(lock_);
+      if (!thread_) return 1;
       stopping_ = true;
+      queue_.clear();
     }
     SetEvent(stop_.Get());
-    if (thread_.joinable()) thread_.join();
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    SlimGuard guard(lock_);
+    thread_.Reset();
+    work_.Reset();
+    stop_.Reset();
     return 1;
   }
 
@@ -60,11 +75,9 @@ class HasherDouble : public Hasher {
 
   int32_t HashFile(const char* path, int32_t) override {
     if (path == nullptr) return 0;
-    {
-      std::lock_guard<std::mutex> guard(lock_);
-      if (!thread_.joinable() || stopping_) return 0;
-      queue_.emplace_back(path);
-    }
+    SlimGuard guard(lock_);
+    if (!thread_ || stopping_) return 0;
+    queue_.emplace_back(path);
     SetEvent(work_.Get());
     return 1;
   }
@@ -90,7 +103,7 @@ class HasherDouble : public Hasher {
   bool Next(std::string& path) {
     for (;;) {
       {
-        std::lock_guard<std::mutex> guard(lock_);
+        SlimGuard guard(lock_);
         if (stopping_) return false;
         if (!queue_.empty()) {
           path = std::move(queue_.front());
@@ -101,6 +114,11 @@ class HasherDouble : public Hasher {
       HANDLE waits[] = {work_.Get(), stop_.Get()};
       WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     }
+  }
+
+  static DWORD WINAPI ThreadMain(void* self) {
+    static_cast<HasherDouble*>(self)->Run();
+    return 0;
   }
 
   void Run() {
@@ -120,10 +138,10 @@ class HasherDouble : public Hasher {
   }
 
   HashClient* client_;
-  std::mutex lock_;
+  SRWLOCK lock_ = SRWLOCK_INIT;
   std::deque<std::string> queue_;
   win::UniqueEvent work_, stop_;
-  std::thread thread_;
+  win::UniqueThread thread_;
   bool stopping_ = false;
 };
 

@@ -77,6 +77,8 @@ class ShareLibrary {
     DWORD handOutInterval = 60000;
     // A pass that got no digest at all repeats after this wait.
     DWORD stalledRepeatDelay = 60000;
+    // The bytes hashed after which a pass saves the document and the copy.
+    unsigned long long saveAfterBytes = 524288000ULL;
   };
   // Messages of the tree window.
   static constexpr UINT kSettingsApplied = WM_APP + 1;
@@ -86,8 +88,6 @@ class ShareLibrary {
   static constexpr UINT_PTR kHandOutTimer = 1;
   static constexpr int kTreeId = 3077;
   static constexpr COLORREF kTreeBackground = RGB(0xF8, 0xF9, 0xFD);
-  // The running byte count that saves the document during a pass.
-  static constexpr unsigned long long kSaveAfterBytes = 524288000ULL;
 
   ShareLibrary(std::string executableFolder, std::string dataFolder);
   ~ShareLibrary();

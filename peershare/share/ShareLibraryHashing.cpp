@@ -126,7 +126,7 @@ ShareLibrary::PassEnd ShareLibrary::HashPass() {
     if (!TakeNextFile(queue, file, bytes)) break;
     std::string digest;
     if (WaitForDigest(file, digest) == ShareWorker::Wait::End) return PassEnd::WorkerEnds;
-    if (bytes > kSaveAfterBytes) {
+    if (bytes > timing_.saveAfterBytes) {
       SaveAndPublishCopy();
       bytes = 0;
     }
@@ -153,7 +153,12 @@ bool ShareLibrary::TakeNextFile(HashQueue& queue, PassFile& file, unsigned long 
   if (file.element == nullptr) return false;
   file.element->GetChildText("filePath", file.path);
   file.oldDigest = AttributeOf(*file.element, "MD5");
-  bytes += std::strtoull(AttributeOf(*file.element, "fileSize").c_str(), nullptr, 10);
+  // The size on the disk: the document's may be unknown or old.
+  long long modified = 0;
+  unsigned long long size = 0;
+  if (!HashQueue::ModificationTime(file.path, modified, &size))
+    size = std::strtoull(AttributeOf(*file.element, "fileSize").c_str(), nullptr, 10);
+  bytes += size;
   hashPlugin_.Expect(file.path);
   if (!file.path.empty()) hashPlugin_.HashFile(file.path);
   return true;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +32,38 @@ void Touch(const std::string& path, long long secondsSince1970) {
   unsigned long long ticks = (static_cast<unsigned long long>(secondsSince1970) + 11644473600ULL) * 10000000ULL;
   FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SetFileTime(file.Get(), nullptr, nullptr, &time);
+}
+
+// The handles this process holds, as the system lists them.
+size_t HandlesOfThisProcess() {
+  struct Entry {
+    void* object;
+    ULONG_PTR process;
+    ULONG_PTR handle;
+    ULONG access;
+    USHORT backTrace, type;
+    ULONG attributes, reserved;
+  };
+  struct Table {
+    ULONG_PTR count, reserved;
+    Entry entries[1];
+  };
+  using Query = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+  constexpr ULONG kExtendedHandleInformation = 64;
+  constexpr LONG kTooSmall = static_cast<LONG>(0xC0000004);
+  auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<char> buffer(1 << 20);
+  ULONG length = 0;
+  LONG status;
+  while ((status = query(kExtendedHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &length)) ==
+         kTooSmall)
+    buffer.resize(buffer.size() * 2);
+  if (status != 0) return 0;
+  const auto* table = reinterpret_cast<const Table*>(buffer.data());
+  size_t count = 0;
+  for (ULONG_PTR i = 0; i < table->count; ++i) count += table->entries[i].process == GetCurrentProcessId() ? 1 : 0;
+  return count;
 }
 
 std::vector<DWORD> ThreadsOfThisProcess() {
@@ -177,6 +210,28 @@ TEST_F(ShareHashingTest, EveryEleventhOpeningPauses) {
   EXPECT_EQ(Library().Statistics().openingPauses, 2u);
 }
 
+TEST_F(ShareHashingTest, ManyBytesHashedSaveTheDocumentAndTheCopyDuringThePass) {
+  const std::string a = session_.MediaFile("a.mp3", "aaaa"), c = session_.MediaFile("c.mp3", "cccc");
+  const std::string stuck = session_.MediaFile("d-never-answered.mp3", "dddd");
+  ASSERT_TRUE(session_.WriteDocument({{"音乐", a, ""}, {"音乐", c, ""}, {"音乐", stuck, ""}}));
+  ShareLibrary::Timing timing = ShareSession::ShortTiming();
+  timing.saveAfterBytes = 6;  // the second file of 4 bytes goes past it
+  Library().SetTiming(timing);
+  ASSERT_TRUE(session_.Start());
+  ASSERT_TRUE(session_.PumpUntil([&] { return Library().Statistics().filesHashed == 2; }));
+  ShareSession::Pump(100);
+  // The pass waits for the third file; the save came before the second
+  // file's digest was stored.
+  EXPECT_EQ(Library().Statistics().passes, 0u);
+  XmlDocument saved;
+  ASSERT_TRUE(saved.Load(session_.DocumentPath()));
+  EXPECT_NE(saved.FindFirst(true, "file", "MD5", Md5::OfText("aaaa").c_str()), nullptr);
+  EXPECT_EQ(saved.FindFirst(true, "file", "MD5", Md5::OfText("cccc").c_str()), nullptr);
+  XmlDocumentPtr copy = Library().ReceivePeerCopy(session_.Client().ConfigFile("temp1share10001.xml"));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(copy->FindFirst(true, "file", "MD5", Md5::OfText("aaaa").c_str()), nullptr);
+}
+
 TEST_F(ShareHashingTest, AChineseNameFillingThePathLimitIsHashedAndShownCut) {
   // 259 bytes: the longest path the 8-bit file functions take.
   std::string name;
@@ -214,23 +269,33 @@ TEST_F(ShareHashingTest, AnAnswerAboutAnotherFileDoesNotHideTheOneThePassWaitsFo
   EXPECT_FALSE(Library().HashFile(""));
 }
 
-TEST_F(ShareHashingTest, StopDuringAPassSavesTheLastStateAndLeavesNoThread) {
+TEST(ShareHashingStop, StopDuringAPassSavesTheLastStateAndLeavesNoThreadOrHandle) {
+  {
+    // A first library loads what the system keeps loaded afterwards.
+    ShareSession warmUp;
+    ASSERT_TRUE(warmUp.WriteDocument({}));
+    ASSERT_TRUE(warmUp.Start());
+  }
   const std::vector<DWORD> before = ThreadsOfThisProcess();
-  const std::string a = session_.MediaFile("a.mp3", "a"), b = session_.MediaFile("b.mp3", "b");
-  const std::string stuck = session_.MediaFile("卡住never-answered.mp3", "stuck");
-  const std::string later = session_.MediaFile("d.avi", "d");
-  ASSERT_TRUE(session_.WriteDocument({{"音乐", a, ""}, {"音乐", b, ""}, {"音乐", stuck, ""}, {"视频", later, ""}}));
-  ASSERT_TRUE(session_.Start());
-  ASSERT_TRUE(session_.PumpUntil([&] { return Library().Statistics().filesHashed == 2; }));
-  const DWORD worker = Library().Worker().ThreadId();
+  const size_t handlesBefore = HandlesOfThisProcess();
+  ASSERT_GT(handlesBefore, 0u);
+  auto session = std::make_unique<ShareSession>();
+  ShareLibrary& library = session->Library();
+  const std::string a = session->MediaFile("a.mp3", "a"), b = session->MediaFile("b.mp3", "b");
+  const std::string stuck = session->MediaFile("卡住never-answered.mp3", "stuck");
+  const std::string later = session->MediaFile("d.avi", "d");
+  ASSERT_TRUE(session->WriteDocument({{"音乐", a, ""}, {"音乐", b, ""}, {"音乐", stuck, ""}, {"视频", later, ""}}));
+  ASSERT_TRUE(session->Start());
+  ASSERT_TRUE(session->PumpUntil([&] { return library.Statistics().filesHashed == 2; }));
+  const DWORD worker = library.Worker().ThreadId();
   ShareSession::Pump(100);  // the worker now waits for an answer that never comes
 
   const ULONGLONG start = GetTickCount64();
-  Library().Stop();
+  library.Stop();
   // Well inside the bound of the stop (grace and patience: 2 s here).
   EXPECT_LT(GetTickCount64() - start, 2000u);
-  EXPECT_FALSE(Library().Worker().Running());
-  EXPECT_FALSE(Library().Hashes().Loaded());
+  EXPECT_FALSE(library.Worker().Running());
+  EXPECT_FALSE(library.Hashes().Loaded());
   const std::vector<DWORD> after = ThreadsOfThisProcess();
   EXPECT_EQ(std::count(after.begin(), after.end(), worker), 0);
   EXPECT_LE(after.size(), before.size());
@@ -239,13 +304,18 @@ TEST_F(ShareHashingTest, StopDuringAPassSavesTheLastStateAndLeavesNoThread) {
   // flight and the one after it still there.
   std::string text;
   {
-    std::lock_guard<std::recursive_mutex> guard(Library().Lock());
-    text = ShareDocument::TextOf(Library().Document().Document());
+    std::lock_guard<std::recursive_mutex> guard(library.Lock());
+    text = ShareDocument::TextOf(library.Document().Document());
   }
-  EXPECT_EQ(ReadFileBytes(session_.DocumentPath()), text);
-  EXPECT_EQ(session_.AttributeOfFile(b, "MD5"), Md5::OfText("b"));
-  EXPECT_EQ(session_.AttributeOfFile(stuck, "MD5"), "");
-  EXPECT_EQ(session_.AttributeOfFile(later, "MD5"), "");
+  EXPECT_EQ(ReadFileBytes(session->DocumentPath()), text);
+  EXPECT_EQ(session->AttributeOfFile(b, "MD5"), Md5::OfText("b"));
+  EXPECT_EQ(session->AttributeOfFile(stuck, "MD5"), "");
+  EXPECT_EQ(session->AttributeOfFile(later, "MD5"), "");
+
+  // Once the library object is gone, so is every handle it had (its locks
+  // hold events of their own while they live).
+  session.reset();
+  EXPECT_LE(HandlesOfThisProcess(), handlesBefore);
 }
 
 TEST_F(ShareHashingTest, ASuspendedWorkerHoldsThePassBetweenFilesAndStillStops) {

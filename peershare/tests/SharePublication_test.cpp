@@ -136,6 +136,43 @@ TEST_F(SharePublicationTest, TheTreeHasItsBackgroundAndHidesWithoutAParent) {
   EXPECT_FALSE(Library().Worker().Running());
 }
 
+// A host that runs a message loop inside its calls, as a client showing a
+// window would, and asks the plug-in back.
+class PumpingHost : public LoggingHost {
+ public:
+  ShareLibrary* library = nullptr;
+  void PublishFile(const char* hash, const char* displayName, uint32_t size, int32_t category,
+                   const char* categoryPath, const char* comment) override {
+    LoggingHost::PublishFile(hash, displayName, size, category, categoryPath, comment);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    library->FindByMd5(hash);
+  }
+};
+
+TEST(SharePublicationReentered, AHostPumpingMessagesGetsEveryRecordOnceInOrder) {
+  ClientFolder client;
+  client.WriteCustomIni("operatorServer=127.0.0.1:1\r\n");
+  ShareLibrary library(client.Bin(), client.Data());
+  library.SetTiming(ShareSession::ShortTiming());
+  PumpingHost host;
+  host.library = &library;
+  ASSERT_TRUE(library.Start(&host, ShareSession::kUser, false, 0));
+  std::thread worker([&] {
+    for (int i = 1; i <= 2000; ++i) library.QueuePublication(Record(i));
+  });
+  worker.join();
+  ASSERT_TRUE(ShareSession::PumpUntil([&] { return library.QueuedPublications() == 0; }));
+  ShareSession::Pump(50);
+  std::vector<std::string> published = host.CallsOf("PublishFile");
+  ASSERT_EQ(published.size(), 2000u);
+  for (int i = 1; i <= 2000; ++i) {
+    const std::string n = std::to_string(i);
+    ASSERT_EQ(published[i - 1], "PublishFile(\"" + n + "\", \"文件" + n + ".mp3\", " + n + ", 1, \"/1\", \"\")");
+  }
+  library.Stop();
+}
+
 TEST(SharePublicationWithoutHost, RecordsAreConsumedWithoutCalls) {
   ShareSession session;
   ASSERT_TRUE(session.WriteDocument({}));
