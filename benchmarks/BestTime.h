@@ -18,3 +18,15 @@ inline double BestTime(int rounds, const std::function<void()>& work) {
   }
   return best;
 }
+
+// Processor time, in seconds, of a thread (GetThreadTimes) or of every thread
+// of a process (GetProcessTimes).
+template <typename Query, typename Handle>
+inline double ProcessorSeconds(Query query, Handle handle) {
+  FILETIME created, exited, kernel, user;
+  query(handle, &created, &exited, &kernel, &user);
+  auto seconds = [](const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}

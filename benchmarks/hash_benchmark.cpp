@@ -14,6 +14,7 @@
 
 #include "BestTime.h"
 #include "LoggingHost.h"
+#include "TempFolder.h"
 #include "share/Md5.h"
 #include "share/ShareLibrary.h"
 
@@ -31,52 +32,24 @@ std::string ProgramFolder() {
   return program.substr(0, program.find_last_of("\\/"));
 }
 
-bool WriteAll(const std::string& path, const std::string& content) {
-  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  DWORD written = 0;
-  return file && WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-         written == content.size();
-}
-
 // A client folder with the hash plug-in double, removed afterwards.
 class Client {
  public:
   Client() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    data_ = std::string(temp) + "tovak-hash-benchmark";
-    for (const std::string& folder : {data_, data_ + "\\config", Bin(), Bin() + "\\Plugins", Bin() + "\\config", Media()})
+    for (const std::string& folder : {Data(), Data() + "\\config", Bin(), Bin() + "\\Plugins", Bin() + "\\config", Media()})
       CreateDirectoryA(folder.c_str(), nullptr);
     ready_ = CopyFileA((ProgramFolder() + "\\TvHashFile.dll").c_str(), (Bin() + "\\Plugins\\TvHashFile.dll").c_str(),
                        FALSE) &&
-             WriteAll(Bin() + "\\custom.ini", "[tovak]\r\noperatorServer=127.0.0.1:1\r\n");
+             WriteFileBytes(Bin() + "\\custom.ini", "[tovak]\r\noperatorServer=127.0.0.1:1\r\n");
   }
-  ~Client() { Remove(data_); }
 
   bool Ready() const { return ready_; }
-  const std::string& Data() const { return data_; }
-  std::string Bin() const { return data_ + "\\bin"; }
-  std::string Media() const { return data_ + "\\media"; }
+  std::string Data() const { return temp_.File("Tovak"); }
+  std::string Bin() const { return Data() + "\\bin"; }
+  std::string Media() const { return temp_.File("media"); }
 
  private:
-  static void Remove(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    win::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &entry));
-    if (find) {
-      do {
-        const std::string name = entry.cFileName, path = folder + "\\" + name;
-        if (name == "." || name == "..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          Remove(path);
-        } else {
-          DeleteFileA(path.c_str());
-        }
-      } while (FindNextFileA(find.Get(), &entry));
-    }
-    RemoveDirectoryA(folder.c_str());
-  }
-
-  std::string data_;
+  TempFolder temp_;
   bool ready_ = false;
 };
 
@@ -89,16 +62,6 @@ void Pump(const std::function<bool()>& done) {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
-}
-
-// Processor time of every thread of this process, in seconds.
-double ProcessCpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& time) {
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
 }
 
 struct Timed {
@@ -141,12 +104,12 @@ class Session {
     }
     const uint32_t before = library_.Statistics().passes;
     Timed timed;
-    const double cpu = ProcessCpuSeconds();
+    const double cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess());
     timed.wall = BestTime(1, [&] {
       library_.Worker().Post(ShareWorker::kRunHashPass);
       Pump([&] { return library_.Statistics().passes > before && library_.QueuedPublications() == 0; });
     });
-    timed.cpu = ProcessCpuSeconds() - cpu;
+    timed.cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess()) - cpu;
     return timed;
   }
   HashStatistics Statistics() const { return library_.Statistics(); }
@@ -165,7 +128,7 @@ bool SmallFiles(const Client& client) {
     const std::string folder = client.Media() + "\\small" + std::to_string(i / 500);
     if (i % 500 == 0) CreateDirectoryA(folder.c_str(), nullptr);
     paths.push_back(folder + "\\" + std::to_string(i) + ".dat");
-    if (!WriteAll(paths.back(), content)) return false;
+    if (!WriteFileBytes(paths.back(), content)) return false;
   }
   Session session(client);
   if (!session.Started()) return false;
@@ -188,7 +151,7 @@ bool LargeFiles(const Client& client) {
   unsigned state = 12345;
   for (char& byte : content) byte = static_cast<char>((state = state * 1103515245u + 12345u) >> 23);
   std::vector<std::string> paths{client.Media() + "\\large0.bin"};
-  if (!WriteAll(paths[0], content)) return false;
+  if (!WriteFileBytes(paths[0], content)) return false;
   content.clear();
   content.shrink_to_fit();
   bool linked = true;
@@ -209,14 +172,14 @@ bool LargeFiles(const Client& client) {
   for (int round = 0; round < kRounds; ++round) {
     pass.Keep(session.TimedPass());
     Timed one;
-    const double cpu = ProcessCpuSeconds();
+    const double cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess());
     one.wall = BestTime(1, [&] {
       for (const std::string& path : paths) {
         std::string digest;
         hashed &= Md5::OfFile(path, digest, provider.Get());
       }
     });
-    one.cpu = ProcessCpuSeconds() - cpu;
+    one.cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess()) - cpu;
     bare.Keep(one);
   }
   std::printf("Hash pass over %d files of 50 MB%s: %.0f ms; bare MD5 of the same bytes: %.0f ms; ratio %.3f "

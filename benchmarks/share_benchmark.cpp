@@ -21,15 +21,6 @@ namespace {
 constexpr int kFiles = 50000;
 constexpr uint32_t kUser = 10001;
 
-double ThreadCpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& time) {
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
-
 // Seven categories with sub-categories, Chinese folders and comments.
 std::string LargeShareDocument() {
   static const char* const kLabels[] = {"音乐", "图片", "视频", "图书", "资料", "软件", "游戏"};
@@ -83,18 +74,18 @@ int main() {
   // the machine do not change.
   double publish = 1e30, bare = 1e30, publishCpu = 1e30, bareCpu = 1e30;
   for (int round = 0; round < 7; ++round) {
-    double cpu = ThreadCpuSeconds();
+    double cpu = ProcessorSeconds(GetThreadTimes, GetCurrentThread());
     publish = std::min(publish, BestTime(1, [&] {
       published &= PublishedCopy::Write(document.PeersText(), names, &sizes);
     }));
-    publishCpu = std::min(publishCpu, ThreadCpuSeconds() - cpu);
-    cpu = ThreadCpuSeconds();
+    publishCpu = std::min(publishCpu, ProcessorSeconds(GetThreadTimes, GetCurrentThread()) - cpu);
+    cpu = ProcessorSeconds(GetThreadTimes, GetCurrentThread());
     bare = std::min(bare, BestTime(1, [&] {
       unsigned length = static_cast<unsigned>(compressed.size());
       BZ2_bzBuffToBuffCompress(&compressed[0], &length, const_cast<char*>(text.data()),
                                static_cast<unsigned>(text.size()), Bzip2File::kBlockSize, 0, Bzip2File::kWorkFactor);
     }));
-    bareCpu = std::min(bareCpu, ThreadCpuSeconds() - cpu);
+    bareCpu = std::min(bareCpu, ProcessorSeconds(GetThreadTimes, GetCurrentThread()) - cpu);
   }
   for (const std::string& file : {names.Document(), names.PublishedCopy(), names.HandOutCopy()})
     DeleteFileA(file.c_str());
