@@ -8,6 +8,22 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 out="$root/build/demo"
 mkdir -p "$out"
 win64="$root/build/win64"
+# The report is UTF-8 with LF line ends throughout. Programs write text in
+# the user's code page (936 here) or in UTF-8, with CR LF or LF: each line is
+# taken as UTF-8 where it is valid UTF-8, as code page 936 otherwise.
+report_text() {
+  python3 -c '
+import sys
+for raw in sys.stdin.buffer:
+    line = raw.rstrip(b"\r\n")
+    try:
+        text = line.decode("utf-8")
+    except UnicodeDecodeError:
+        text = line.decode("gb18030", errors="replace")
+    sys.stdout.write(text + "\n")
+    sys.stdout.flush()
+'
+}
 {
   echo "== Export tables of the deliverables (build/win32)"
   for dll in peershare barshare certassist; do
@@ -20,15 +36,24 @@ win64="$root/build/win64"
   echo
   echo "== Components loaded by the demo host (build/win64, under Wine)"
   mkdir -p "$out/bin"
-  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" "$out/bin/"
-  xvfb-run -a bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" \
+    "$win64/hosts/browser_double.dll" "$out/bin/"
+  # The authority's download server: a web server double on 127.0.0.1 that
+  # the assistant host and the download benchmark put their files into.
+  rm -rf "$out/downloads"
+  mkdir -p "$out/downloads"
+  python3 "$root/hosts/webserver/web_server_double.py" --root "$out/downloads" --port-file "$out/downloads.port" \
+    --log "$out/download-requests.log" --pid-file "$out/downloads.pid" --daemon
+  : > "$out/download-requests.log"
+  # The transfer benchmark paints a window: the screen must hold it.
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
     "$1/wine-run.sh" "$2/bin/demo.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/bin" 2>/dev/null)"
     echo
     echo "== Certificate assistant host (certassist.dll)"
-    "$1/wine-run.sh" "$2/bin/assistant.exe"
-    echo
-    echo "== Toolbar host double with the Share button (barshare.dll)"
-    "$1/wine-run.sh" "$2/bin/toolbarhost.exe"
+    downloads=$(/usr/lib/wine/wine64 winepath -w "$2/downloads" 2>/dev/null)
+    "$1/wine-run.sh" "$2/bin/assistant.exe" --download "$downloads" "$(cat "$2/downloads.port")"
+    echo "-- requests the download server double received (build/demo/download-requests.log):"
+    grep -a "^GET \|^Range: " "$2/download-requests.log" | tr -d "\r" | sed "s/^/  /"
     echo
     echo "== Owner and COM layer shared by the components (common/win)"
     "$1/wine-run.sh" "$1/common/win/tests/win_common_tests.exe" --gtest_brief=1 | tr -d "\r" | tail -n 2
@@ -37,13 +62,39 @@ win64="$root/build/win64"
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
     "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"
-    "$1/wine-run.sh" "$1/benchmarks/hash_benchmark.exe"' _ "$win64" "$out"
+    "$1/wine-run.sh" "$1/benchmarks/hash_benchmark.exe"
+    "$1/wine-run.sh" "$1/benchmarks/transfer_benchmark.exe"
+    "$1/wine-run.sh" "$1/certassist/benchmarks/download_benchmark.exe" "$downloads" "$(cat "$2/downloads.port")"
+    echo
+    echo "== Download sinks: eight client threads against the window thread for 10 s"
+    "$1/wine-run.sh" "$1/peershare/tests/peershare_transfer_stress.exe" --stress-seconds=10 | tr -d "\r" |
+      grep -E "^stress:|PASSED|FAILED"
+    echo
+    echo "== Hostile input: seeded random and mutated input for every parser (300 cases each, seed 20261208)"
+    for component in peershare certassist barshare; do
+      (cd "$2" && "$1/wine-run.sh" "$1/$component/tests/${component}_hostile_input.exe" --count 300 --seed 20261208) ||
+        echo "${component}_hostile_input: FAILED"
+    done' _ "$win64" "$out"
+  python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/downloads.pid"
+  echo
+  echo "== Toolbar host double with the Share button (barshare.dll; build/win64, under Wine and Xvfb)"
+  # The browser control double (browser_double.dll) stands in for the
+  # browser and for the share window's control; pictures of the share window
+  # and of dialog 294 go to build/demo.
+  rm -f "$out"/*.png
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+    x11="HKCU\\Software\\Wine\\X11 Driver"
+    "$1/wine-run.sh" reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
+    "$1/wine-run.sh" "$2/bin/toolbarhost.exe" --pictures "$(/usr/lib/wine/wine64 winepath -w "$2" 2>/dev/null)"
+    status=$?
+    "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
+    exit $status' _ "$win64" "$out" || echo "toolbarhost: FAILED"
   echo
   echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
   # Plugins\peershare.dll from it, logs every HostClient call and saves
   # pictures of the windows; the screen must hold the 800 x 560 main window.
-  rm -rf "$out/client" "$out"/*.png "$out/operator"
+  rm -rf "$out/client" "$out/operator"
   mkdir -p "$out/client" "$out/operator/tovakup" "$out/operator/lists" "$out/operator/top"
   # The operator's web server double on 127.0.0.1: settings, both keyword
   # lists and a top-ten list for the plug-in's share worker.
@@ -76,10 +127,10 @@ win64="$root/build/win64"
   grep -a '^GET ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"
   cp "$out/client/"*.png "$out/" 2>/dev/null || echo "clienthost: no pictures"
   if [ -f "$out/client/host-calls.log" ]; then
-    iconv -f GBK -t UTF-8 "$out/client/host-calls.log" > "$out/host-calls.txt"
+    report_text < "$out/client/host-calls.log" > "$out/host-calls.txt"
     echo "-- HostClient calls (build/demo/host-calls.txt):"
     sed 's/^/  /' "$out/host-calls.txt"
   fi
   echo "-- pictures: $(cd "$out" && ls *.png 2>/dev/null | tr '\n' ' ')"
-} 2>&1 | tee "$out/report.txt"
+} 2>&1 | report_text | tee "$out/report.txt"
 echo "report: build/demo/report.txt"

@@ -104,12 +104,12 @@ class Session {
     }
     const uint32_t before = library_.Statistics().passes;
     Timed timed;
-    const double cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess());
+    const double cpu = ProcessCpuSeconds();
     timed.wall = BestTime(1, [&] {
       library_.Worker().Post(ShareWorker::kRunHashPass);
       Pump([&] { return library_.Statistics().passes > before && library_.QueuedPublications() == 0; });
     });
-    timed.cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess()) - cpu;
+    timed.cpu = ProcessCpuSeconds() - cpu;
     return timed;
   }
   HashStatistics Statistics() const { return library_.Statistics(); }
@@ -172,14 +172,14 @@ bool LargeFiles(const Client& client) {
   for (int round = 0; round < kRounds; ++round) {
     pass.Keep(session.TimedPass());
     Timed one;
-    const double cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess());
+    const double cpu = ProcessCpuSeconds();
     one.wall = BestTime(1, [&] {
       for (const std::string& path : paths) {
         std::string digest;
         hashed &= Md5::OfFile(path, digest, provider.Get());
       }
     });
-    one.cpu = ProcessorSeconds(GetProcessTimes, GetCurrentProcess()) - cpu;
+    one.cpu = ProcessCpuSeconds() - cpu;
     bare.Keep(one);
   }
   std::printf("Hash pass over %d files of 50 MB%s: %.0f ms; bare MD5 of the same bytes: %.0f ms; ratio %.3f "

@@ -74,18 +74,18 @@ int main() {
   // the machine do not change.
   double publish = 1e30, bare = 1e30, publishCpu = 1e30, bareCpu = 1e30;
   for (int round = 0; round < 7; ++round) {
-    double cpu = ProcessorSeconds(GetThreadTimes, GetCurrentThread());
+    double cpu = ThreadCpuSeconds();
     publish = std::min(publish, BestTime(1, [&] {
       published &= PublishedCopy::Write(document.PeersText(), names, &sizes);
     }));
-    publishCpu = std::min(publishCpu, ProcessorSeconds(GetThreadTimes, GetCurrentThread()) - cpu);
-    cpu = ProcessorSeconds(GetThreadTimes, GetCurrentThread());
+    publishCpu = std::min(publishCpu, ThreadCpuSeconds() - cpu);
+    cpu = ThreadCpuSeconds();
     bare = std::min(bare, BestTime(1, [&] {
       unsigned length = static_cast<unsigned>(compressed.size());
       BZ2_bzBuffToBuffCompress(&compressed[0], &length, const_cast<char*>(text.data()),
                                static_cast<unsigned>(text.size()), Bzip2File::kBlockSize, 0, Bzip2File::kWorkFactor);
     }));
-    bareCpu = std::min(bareCpu, ProcessorSeconds(GetThreadTimes, GetCurrentThread()) - cpu);
+    bareCpu = std::min(bareCpu, ThreadCpuSeconds() - cpu);
   }
   for (const std::string& file : {names.Document(), names.PublishedCopy(), names.HandOutCopy()})
     DeleteFileA(file.c_str());

@@ -53,8 +53,10 @@ class CERTASSIST_API CCommonFun {
   void ShellImportRegister(const wchar_t* regFile);
 
   // ---- Network ---------------------------------------------------------
-  // Not part of this build yet: declared for the final layout of the class,
-  // and not exported until it is built.
+  // Sends one ICMP echo request to host (an address or name; a scheme, a
+  // path and a port are dropped) and waits up to 5 seconds. 1 with the
+  // round-trip time in milliseconds; 0 (roundTrip unchanged, the reason in
+  // the last error) when no proper reply came or no ICMP library exists.
   int CAPing(CString host, DWORD& roundTrip);
 
   // ---- System and assistant --------------------------------------------
@@ -118,8 +120,15 @@ class CERTASSIST_API CCommonFun {
   int DeleteSubKeyTree(HKEY root, const wchar_t* sub);
 
   // ---- Key-driver removal ------------------------------------------------
-  // Not part of this build yet: declared for the final layout of the class,
-  // and not exported until they are built.
+  // Removes the package of key type: ends its programs, runs its
+  // uninstaller (waiting up to a minute for it), removes its registry trees,
+  // start-up entries and uninstall entries, its files in the system
+  // directory and its folders. Nothing for 5 and unknown types.
   void KeyDrvUninstall(int type);
+  // Removes the earlier client packages of the authority and its partners
+  // (their folders, start-menu folders, uninstall and start-up entries and
+  // the driver packages they carried). A recorded folder is deleted only
+  // when it is a folder of its own: never a drive, the Windows folder or a
+  // folder holding the program or start-menu folders.
   void UninstallWhole();
 };

@@ -55,5 +55,5 @@ class CERTASSIST_API CConfigFile : public CStdioFile {
   static bool EndsSession(const CString& line);
   bool CopyThroughHeader(const CString& session, CStringList& out);
   void ReplaceSessionLines(const CStringList& newLines, int keep, CStringList& out);
-  void CopyRest(bool previousEmpty, CStringList& out);
+  void CopyRest(bool lastLineEmpty, CStringList& out);
 };

@@ -12,18 +12,38 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
-# add_wine_test(name SOURCES ... LIBS ... [LOCK resource] [PROPERTIES ...]):
-# one GoogleTest program, each of its tests a CTest test of its own with the
-# given properties. Tests of programs with the same LOCK never run at the same
-# time (for machine-wide places such as a fixed file name or HKLM key).
+# add_wine_test(name [OWN_MAIN] SOURCES ... LIBS ... [LOCK resource]
+# [PROPERTIES ...]): one GoogleTest program, each of its tests a CTest test of
+# its own with the given properties. Tests of programs with the same LOCK never
+# run at the same time (for machine-wide places such as a fixed file name or
+# HKLM key). With OWN_MAIN the program brings its main() (for options of its
+# own).
 function(add_wine_test name)
-  cmake_parse_arguments(T "" "LOCK" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN" "LOCK" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  if(T_OWN_MAIN)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} gtest)
+  else()
+    target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+  endif()
   set(lock)
   if(T_LOCK)
     set(lock RESOURCE_LOCK ${T_LOCK})
   endif()
+  # A fault on a thread other than the main one may end the program with
+  # code 0 under Wine's debugger; its report still fails the test.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES TIMEOUT 120 ${lock} ${T_PROPERTIES})
+                       PROPERTIES TIMEOUT 120 FAIL_REGULAR_EXPRESSION "Unhandled (exception|page fault)" ${lock}
+                                  ${T_PROPERTIES})
+endfunction()
+
+# add_hostile_input_test(name SOURCES ... LIBS ...): a component's hostile-input
+# program, one source file per parser (tests/support/HostileInput.h). CTest
+# runs a short pass with a fixed seed; run it by hand with --count for more.
+function(add_hostile_input_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} hostile_input)
+  add_test(NAME ${name} COMMAND ${name} --count 300 --seed 20261208)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "button/CaseInsensitive.h"
+
 namespace {
 
 constexpr int kLineBytes = 260;  // 259 bytes and a NUL
@@ -66,7 +68,7 @@ const std::vector<std::wstring>& HostsFileNames::Names() {
 bool HostsFileNames::Contains(const wchar_t* host) {
   if (host == nullptr) return false;
   for (const std::wstring& name : Names()) {
-    if (StrCmpIW(name.c_str(), host) == 0) return true;
+    if (CaseInsensitive::Compare(name.c_str(), host) == 0) return true;
   }
   return false;
 }

@@ -1,6 +1,6 @@
 #include "button/RegistrableTldTable.h"
 
-#include <shlwapi.h>
+#include "button/CaseInsensitive.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ bool RegistrableTldTable::Contains(const wchar_t* name) {
   size_t low = 0, high = Size();
   while (low < high) {
     const size_t middle = low + (high - low) / 2;
-    const int order = StrCmpIW(name, kEntries[middle]);
+    const int order = CaseInsensitive::Compare(name, kEntries[middle]);
     if (order == 0) return true;
     if (order < 0) {
       high = middle;

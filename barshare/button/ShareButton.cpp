@@ -1,6 +1,7 @@
 #include "button/ShareButton.h"
 
 #include "button/ButtonResources.h"
+#include "button/ShareCommand.h"
 #include "win/QiTable.h"
 
 namespace {
@@ -37,8 +38,10 @@ HRESULT ShareButton::QueryInterface(REFIID iid, void** out) {
   return ToolbarButtonBase::QueryInterface(iid, out);
 }
 
-// Pressing Share does nothing yet; the share command comes with the share window.
-HRESULT ShareButton::Execute() { return S_OK; }
+HRESULT ShareButton::Execute() {
+  ShareCommand command(Module(), Host(), ToolbarWindow(), Browser(), shareWindow_);
+  return command.Execute();
+}
 
 int ShareButton::OnTimer(UINT timerId) {
   if (LOWORD(timerId) == 0) return 1;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include "button/ShareWindow.h"
 #include "button/ToolbarButtonBase.h"
 
 // The toolbar's Share button.
@@ -18,4 +21,9 @@ class ShareButton : public ToolbarButtonBase {
 
   // The toolbar image of the Share icon, shared by every Share button of the process.
   static int imageIndex;
+
+ private:
+  // Made by the first share; its window goes when the page closes it. A
+  // member, so it goes before the base lets go of the host and browser.
+  std::unique_ptr<ShareWindow> shareWindow_;
 };

@@ -5,12 +5,16 @@
 #include <urlmon.h>
 #include <wininet.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <cwctype>
 #include <string>
 
+#include "button/CaseInsensitive.h"
 #include "button/HostsFileNames.h"
 #include "button/RegistrableTldTable.h"
+#include "webslice/AnsiText.h"
 
 namespace {
 
@@ -26,11 +30,11 @@ bool IsAsciiLetterOrDigit(wchar_t c) {
 }
 
 // The schemes of the platform's INTERNET_SCHEME list.
-bool IsKnownScheme(const std::wstring& scheme) {
+bool IsKnownScheme(const wchar_t* scheme) {
   static const wchar_t* const kSchemes[] = {L"ftp",  L"gopher", L"http",       L"https",    L"file", L"news",
                                             L"mailto", L"socks", L"javascript", L"vbscript", L"res"};
   for (const wchar_t* known : kSchemes) {
-    if (StrCmpIW(scheme.c_str(), known) == 0) return true;
+    if (CaseInsensitive::Compare(scheme, known) == 0) return true;
   }
   return false;
 }
@@ -39,34 +43,40 @@ bool IsKnownScheme(const std::wstring& scheme) {
 bool UrlSyntaxCheck(const wchar_t* text) {
   const wchar_t* colon = std::wcschr(text, L':');
   if (colon == nullptr || colon - text < 2) return false;  // "C:\..." is a path
-  std::wstring scheme(text, colon);
-  for (wchar_t c : scheme) {
-    if (!IsAsciiLetterOrDigit(c) && c != L'+' && c != L'-' && c != L'.') return false;
+  // No known scheme is longer; a longer one fails the check below anyway.
+  wchar_t scheme[16];
+  if (colon - text >= 16) return false;
+  for (const wchar_t* c = text; c < colon; ++c) {
+    if (!IsAsciiLetterOrDigit(*c) && *c != L'+' && *c != L'-' && *c != L'.') return false;
+    scheme[c - text] = *c;
   }
+  scheme[colon - text] = L'\0';
   return IsKnownScheme(scheme);
 }
 
 bool IsLocalhost(const wchar_t* text) {
-  return StrCmpIW(text, L"localhost") == 0 || StrCmpNIW(text, L"localhost\\", 10) == 0 ||
-         StrCmpNIW(text, L"localhost/", 10) == 0;
+  return CaseInsensitive::Compare(text, L"localhost") == 0 ||
+         CaseInsensitive::Compare(text, L"localhost\\", 10) == 0 ||
+         CaseInsensitive::Compare(text, L"localhost/", 10) == 0;
 }
 
-// Copies at most limit characters of text, cut at the first of each of cuts in turn.
-std::wstring CutCopy(const wchar_t* text, size_t limit, const wchar_t* cuts) {
-  std::wstring copy(text, wcsnlen(text, limit));
-  for (const wchar_t* cut = cuts; *cut != L'\0'; ++cut) {
-    const size_t at = copy.find(*cut);
-    if (at != std::wstring::npos) copy.resize(at);
-  }
-  return copy;
+// The length of text's first `limit` characters cut at the first "/" and
+// then at the first ":" (the first of the two).
+size_t CutLength(const wchar_t* text, size_t limit) {
+  size_t length = 0;
+  while (length < limit && text[length] != L'\0' && text[length] != L'/' && text[length] != L':') ++length;
+  return length;
 }
+
+bool IsDigit(wchar_t c) { return c < 0x80 ? c >= L'0' && c <= L'9' : iswdigit(c) != 0; }
 
 bool IsDottedIpv4(const wchar_t* text) {
-  const std::wstring host = CutCopy(text, kIpv4Chars, L"/:");
+  const size_t length = CutLength(text, kIpv4Chars);
   int groups = 0;
   size_t digits = 0;
-  for (wchar_t c : host) {
-    if (iswdigit(c)) {
+  for (size_t i = 0; i < length; ++i) {
+    const wchar_t c = text[i];
+    if (IsDigit(c)) {
       ++digits;
     } else if (c == L'.' && digits > 0 && groups < 3) {
       ++groups;
@@ -88,58 +98,50 @@ bool CrackedSchemeLooksValid(const wchar_t* text, bool* decided) {
   *decided = InternetCrackUrlW(text, 0, ICU_DECODE, &parts) != FALSE;
   if (!*decided) return false;
   if (parts.nScheme != INTERNET_SCHEME_UNKNOWN) return true;
-  const std::wstring name(scheme, wcsnlen(scheme, kSchemeChars));
-  if (StrCmpIW(name.c_str(), L"site") == 0) return false;
-  if (name.size() > kMaxSchemeLength) return false;
-  for (wchar_t c : name) {
+  scheme[kSchemeChars - 1] = L'\0';
+  if (CaseInsensitive::Compare(scheme, L"site") == 0) return false;
+  const size_t length = std::wcslen(scheme);
+  if (length > kMaxSchemeLength) return false;
+  for (size_t i = 0; i < length; ++i) {
+    const wchar_t c = scheme[i];
     if (!IsAsciiLetterOrDigit(c) && c != L'+' && c != L'-' && c != L'.') return false;
   }
   return true;
 }
 
-std::wstring HostOf(const wchar_t* text) {
-  std::wstring copy(text, wcsnlen(text, kHostChars));
-  const size_t scheme = copy.find(L"://");
-  if (scheme != std::wstring::npos) copy.erase(0, scheme + 3);
-  return CutCopy(copy.c_str(), copy.size(), L"/:");
+// The host part of text: at most kHostChars characters, after the first
+// "://" when there is one, cut at the first "/" and then at the first ":".
+void HostOf(const wchar_t* text, wchar_t (&host)[kHostChars + 1]) {
+  const size_t length = wcsnlen(text, kHostChars);
+  size_t start = 0;
+  for (size_t i = 0; i + 2 < length; ++i) {
+    if (text[i] == L':' && text[i + 1] == L'/' && text[i + 2] == L'/') {
+      start = i + 3;
+      break;
+    }
+  }
+  const size_t hostLength = CutLength(text + start, length - start);
+  std::copy(text + start, text + start + hostLength, host);
+  host[hostLength] = L'\0';
 }
 
-bool HasRegistrableTld(const std::wstring& host) {
-  if (host.empty() || host[0] == L'.' || host.find(L'.', 1) == std::wstring::npos) return false;
-  const std::wstring tld = host.substr(host.rfind(L'.') + 1, kTldChars);
-  return RegistrableTldTable::Contains(tld.c_str());
+bool HasRegistrableTld(const wchar_t* host) {
+  if (host[0] == L'\0' || host[0] == L'.' || std::wcschr(host + 1, L'.') == nullptr) return false;
+  wchar_t tld[kTldChars + 1];
+  const wchar_t* last = std::wcsrchr(host, L'.') + 1;
+  const size_t length = wcsnlen(last, kTldChars);
+  std::copy(last, last + length, tld);
+  tld[length] = L'\0';
+  return RegistrableTldTable::Contains(tld);
 }
 
 bool EndsWithSuffix(const wchar_t* text) {
   const size_t length = std::wcslen(text);
   for (const wchar_t* suffix : {L".me", L".eu", L".jobs"}) {
     const size_t suffixLength = std::wcslen(suffix);
-    if (length >= suffixLength && StrCmpIW(text + length - suffixLength, suffix) == 0) return true;
+    if (length >= suffixLength && CaseInsensitive::Compare(text + length - suffixLength, suffix) == 0) return true;
   }
   return false;
-}
-
-// The text in codePage, cut to the work buffer without splitting a character;
-// *cut tells whether anything was left out.
-std::string ToCodePage(const wchar_t* text, UINT codePage, bool* cut) {
-  std::string bytes;
-  const int length = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length > 1) {
-    bytes.resize(length);
-    WideCharToMultiByte(codePage, 0, text, -1, &bytes[0], length, nullptr, nullptr);
-    bytes.resize(length - 1);
-  }
-  *cut = bytes.size() > kWorkBytes - 1;
-  if (*cut) {
-    size_t keep = 0;
-    while (keep < bytes.size()) {
-      const size_t step = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(bytes[keep])) ? 2 : 1;
-      if (keep + step > kWorkBytes - 1) break;
-      keep += step;
-    }
-    bytes.resize(keep);
-  }
-  return bytes;
 }
 
 bool IsCopiedAsIs(unsigned char c) {
@@ -174,6 +176,26 @@ std::string Escape(const std::string& bytes, size_t room, bool* cut) {
   return escaped;
 }
 
+// The longest start of escaped text within room bytes that ends neither
+// inside an escape ("%2" would not decode) nor between the two escapes of a
+// double-byte character (half a character would decode to garbage).
+size_t CleanCut(const std::string& escaped, size_t room) {
+  size_t clean = 0;
+  bool pairOpen = false;
+  for (size_t at = 0; at < escaped.size();) {
+    const bool isEscape = escaped[at] == '%' && at + 2 < escaped.size();
+    const size_t step = isEscape ? 3 : 1;
+    if (at + step > room) break;
+    if (isEscape) {
+      const bool closesPair = pairOpen;
+      pairOpen = !closesPair && std::strtoul(escaped.substr(at + 1, 2).c_str(), nullptr, 16) >= 0x80;
+    }
+    at += step;
+    if (!pairOpen) clean = at;
+  }
+  return clean;
+}
+
 }  // namespace
 
 bool PlatformSaysValidUrl(const wchar_t* text) {
@@ -185,15 +207,16 @@ bool PlatformSaysValidUrl(const wchar_t* text) {
 
 bool LooksLikeUrl(const wchar_t* text) {
   if (text == nullptr || *text == L'\0') return false;
-  if (StrCmpIW(text, L"javascript") != 0 && PlatformSaysValidUrl(text)) return true;
+  if (CaseInsensitive::Compare(text, L"javascript") != 0 && PlatformSaysValidUrl(text)) return true;
   if (IsLocalhost(text)) return true;
   if (IsDottedIpv4(text)) return true;
   bool cracked = false;
   const bool validScheme = CrackedSchemeLooksValid(text, &cracked);
   if (cracked) return validScheme;
-  const std::wstring host = HostOf(text);
+  wchar_t host[kHostChars + 1];
+  HostOf(text, host);
   if (HasRegistrableTld(host)) return true;
-  if (HostsFileNames::Contains(host.c_str())) return true;
+  if (HostsFileNames::Contains(host)) return true;
   return EndsWithSuffix(text);
 }
 
@@ -201,14 +224,11 @@ bool EscapeForUrl(const wchar_t* text, wchar_t* out, int outChars, unsigned code
   if (text == nullptr || out == nullptr || outChars < 2) return false;
   const UINT page = codePage != 0 ? codePage : GetACP();
   bool cut = false;
-  const std::string bytes = ToCodePage(text, page, &cut);
+  const std::string bytes = AnsiText::FromWide(text, wcslen(text), kWorkBytes - 1, page, &cut);
   std::string escaped = Escape(bytes, kWorkBytes - 1, &cut);
   if (escaped.size() + 1 > static_cast<size_t>(outChars)) {
     cut = true;
-    escaped.resize(outChars - 1);
-    // Never leave half an escape at the end: "%2" would not decode.
-    const size_t percent = escaped.find_last_of('%');
-    if (percent != std::string::npos && percent + 3 > escaped.size()) escaped.resize(percent);
+    escaped.resize(CleanCut(escaped, static_cast<size_t>(outChars) - 1));
   }
   // The escaped text is ASCII: each byte is one character.
   for (size_t i = 0; i < escaped.size(); ++i) out[i] = static_cast<unsigned char>(escaped[i]);

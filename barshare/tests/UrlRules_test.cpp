@@ -304,6 +304,11 @@ TEST(EscapeForUrl, DoubleByteCharactersAreNeverSplit) {
   EXPECT_FALSE(e.result);
   EXPECT_EQ(e.text.size(), 4164u);
   EXPECT_EQ(e.text.substr(e.text.size() - 6), L"%d6%d0");
+  // Nor by the output's limit: the half pair that would fit is left out.
+  Escaped cut = Escape(L"中中", 10, 936);
+  EXPECT_FALSE(cut.result);
+  EXPECT_EQ(cut.text, L"%d6%d0");
+  EXPECT_EQ(Escape(L"a.中", 10, 936).text, L"a%2e");
   // A pair closes on the byte after its lead, whatever comes between copies.
   EXPECT_EQ(Escape(L"a中b中", 2084, 936).text, L"a%d6%d0b%d6%d0");
 }

@@ -8,6 +8,7 @@
 
 #include "CStdioFile.h"
 #include "ProcessList.h"
+#include "ProgramStart.h"
 #include "RegistrationFile.h"
 #include "RegistryReads.h"
 #include "SystemFolders.h"
@@ -51,16 +52,6 @@ void RegisterAssistantVersion(const CString& version) {
   CString path = TempFolder() + L"temp43hgfhd.reg";
   if (RegistrationFile::Write(path, text, CStdioFile::modeCreate | CStdioFile::modeWrite)) {
     RegistrationFile::ImportAndWait(path);
-  }
-}
-
-const wchar_t* WinExecMessage(UINT result) {
-  switch (result) {
-    case 0: return L"系统内存不足!";
-    case ERROR_FILE_NOT_FOUND: return L"可执行文件没有找到!";
-    case ERROR_PATH_NOT_FOUND: return L"可执行文件路径错误!";
-    case ERROR_BAD_FORMAT: return L"可执行文件有误!";
-    default: return L"未知的错误!";
   }
 }
 
@@ -120,7 +111,7 @@ int CCommonFun::ExWinExec(const wchar_t* commandLine) {
   WideCharToMultiByte(CP_OEMCP, 0, commandLine, -1, oem.data(), bytes, nullptr, nullptr);
   UINT result = WinExec(oem.data(), SW_SHOWNORMAL);
   if (result >= 32) return static_cast<int>(result);
-  MessageBoxW(nullptr, WinExecMessage(result), nullptr, MB_OK);
+  MessageBoxW(nullptr, StartFailureMessage(result), nullptr, MB_OK);
   return static_cast<int>(result);
 }
 

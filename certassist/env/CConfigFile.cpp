@@ -1,32 +1,11 @@
 #include "CConfigFile.h"
 
 #include <clocale>
-#include <cstring>
-#include <memory>
-#include <new>
 
-namespace {
+#include "NameValueLines.h"
+#include "NarrowText.h"
 
-// Splits a line at its first "=" after dropping every blank.
-bool SplitNameAndValue(CString line, CString& name, CString& value) {
-  line.Remove(L' ');
-  int equals = line.Find(L'=');
-  if (equals < 0) return false;
-  name = line.Left(equals);
-  value = line.Mid(equals + 1);
-  return true;
-}
-
-// The copy after the edited lines ends at an empty line that follows an empty
-// line; the end of the file reads as one more empty line. False once it ends.
-bool CopyLine(const CString& line, bool read, bool& previousEmpty, CStringList& out) {
-  if (line.IsEmpty() && previousEmpty) return false;
-  out.AddTail(line);
-  previousEmpty = line.IsEmpty();
-  return read != FALSE;
-}
-
-}  // namespace
+using certassist::SplitNameAndValue;
 
 CConfigFile::CConfigFile() = default;
 CConfigFile::CConfigFile(const wchar_t* path, UINT openFlags) : CStdioFile(path, openFlags) {}
@@ -65,39 +44,34 @@ bool CConfigFile::CopyThroughHeader(const CString& session, CStringList& out) {
 
 void CConfigFile::ReplaceSessionLines(const CStringList& newLines, int keep, CStringList& out) {
   POSITION next = newLines.GetHeadPosition();
-  bool previousEmpty = false;
+  // The header line itself was the last line read so far, and it is not empty.
+  bool lastLineEmpty = false;
   CString line;
-  BOOL read = TRUE;
   for (int index = 0; next != nullptr; ++index) {
-    read = ReadString(line);
-    if (!read || EndsSession(line)) break;
-    if (index < keep) {
+    if (!ReadString(line)) break;
+    lastLineEmpty = line.IsEmpty();
+    if (EndsSession(line)) {
+      // The session ended before every new line found its place: the rest
+      // become its last lines, ahead of the line that ended it.
+      while (next != nullptr) out.AddTail(newLines.GetNext(next));
       out.AddTail(line);
-    } else {
-      const CString& replacement = newLines.GetNext(next);
-      out.AddTail(replacement);
-      previousEmpty = replacement.IsEmpty();
+      break;
     }
-    line.Empty();
+    out.AddTail(index < keep ? line : newLines.GetNext(next));
   }
-  // The session ended before every new line found its place: the rest become
-  // its last lines, ahead of whatever follows it.
-  bool pending = next != nullptr;
-  while (next != nullptr) {
-    const CString& addition = newLines.GetNext(next);
-    out.AddTail(addition);
-    previousEmpty = addition.IsEmpty();
-  }
-  if (pending && !CopyLine(line, read, previousEmpty, out)) return;
-  CopyRest(previousEmpty, out);
+  while (next != nullptr) out.AddTail(newLines.GetNext(next));
+  CopyRest(lastLineEmpty, out);
 }
 
-void CConfigFile::CopyRest(bool previousEmpty, CStringList& out) {
+// Copies every remaining line, blank lines included, to the end of the file;
+// like the end of the file itself, the content ends with an empty line.
+void CConfigFile::CopyRest(bool lastLineEmpty, CStringList& out) {
   CString line;
-  BOOL read;
-  do {
-    read = ReadString(line);
-  } while (CopyLine(line, read, previousEmpty, out));
+  while (ReadString(line)) {
+    out.AddTail(line);
+    lastLineEmpty = line.IsEmpty();
+  }
+  if (!lastLineEmpty) out.AddTail(CString());
 }
 
 DWORD CConfigFile::ChangeValueInSession(CString session, CString newValue, int lineIndex, CStringList& out) {
@@ -122,34 +96,8 @@ DWORD CConfigFile::ChangeValueInSession(CString session, CStringList& newLines, 
 
 DWORD CConfigFile::GetStringByName(CString& value, CString name) {
   if (name.IsEmpty()) return CONFIG_NAME_EMPTY;
-  value.Empty();
   SeekToBegin();
-  CString line, lineName, lineValue;
-  while (ReadString(line)) {
-    if (SplitNameAndValue(line, lineName, lineValue) && lineName == name) {
-      value = lineValue;
-      break;
-    }
-  }
-  return value.IsEmpty() ? CONFIG_VALUE_EMPTY : CONFIG_OK;
+  return certassist::FindValueByName([this](CString& line) { return ReadString(line); }, value, name);
 }
 
-DWORD CConfigFile::AtoW(CString& text) {
-  // The characters' bytes, up to the first zero byte, are the narrow text;
-  // the string's own terminator bounds the search.
-  const char* bytes = reinterpret_cast<const char*>(text.GetString());
-  size_t limit = (static_cast<size_t>(text.GetLength()) + 1) * sizeof(wchar_t);
-  int length = static_cast<int>(strnlen(bytes, limit));
-  if (length == 0) {
-    text.Empty();
-    return CONFIG_OK;
-  }
-  int needed = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
-  if (needed <= 0) return CONFIG_CONVERSION_FAILED;
-  std::unique_ptr<wchar_t[]> converted(new (std::nothrow) wchar_t[needed]);
-  if (!converted) return CONFIG_NO_MEMORY;
-  if (MultiByteToWideChar(CP_ACP, 0, bytes, length, converted.get(), needed) != needed)
-    return CONFIG_CONVERSION_FAILED;
-  text = CString(converted.get(), needed);
-  return CONFIG_OK;
-}
+DWORD CConfigFile::AtoW(CString& text) { return certassist::BufferBytesToWide(text); }

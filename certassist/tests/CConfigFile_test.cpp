@@ -120,11 +120,36 @@ TEST_F(ConfigFileTest, ChangeValueInSessionReplacesTheIndexedLine) {
   EXPECT_EQ((std::vector<std::wstring>{L"[ver]", L"a=1", L"b=8", L"", L"[next]", L"c=3", L""}), Lines(second));
 }
 
-TEST_F(ConfigFileTest, ChangeValueInSessionStopsAtTwoEmptyLines) {
-  CConfigFile& file = Load("top\n[ver]\na=1\n\n\n[lost]\nx=1\n");
+// Blank lines, even two in a row, are part of the file: everything after them
+// is copied to the real end.
+TEST_F(ConfigFileTest, ChangeValueInSessionCopiesPastTwoEmptyLines) {
+  CConfigFile& file = Load("top\n[ver]\na=1\n\n\n[kept]\nx=1\n");
   CStringList out;
   EXPECT_EQ(0u, file.ChangeValueInSession(L"[ver]", L"a=2", 0, out));
-  EXPECT_EQ((std::vector<std::wstring>{L"top", L"[ver]", L"a=2", L""}), Lines(out));
+  EXPECT_EQ((std::vector<std::wstring>{L"top", L"[ver]", L"a=2", L"", L"", L"[kept]", L"x=1", L""}), Lines(out));
+  CStringList trailing;
+  file_.Close();
+  EXPECT_EQ(0u, Load("[ver]\na=1\n\n\n").ChangeValueInSession(L"[ver]", L"a=3", 0, trailing));
+  EXPECT_EQ((std::vector<std::wstring>{L"[ver]", L"a=3", L"", L""}), Lines(trailing));
+}
+
+// An empty new value is a value, not the end of the content.
+TEST_F(ConfigFileTest, ChangeValueInSessionWithAnEmptyValueKeepsTheRest) {
+  const char kFile[] = "; top\r\n[ver]\r\na=1\r\nb=2\r\nc=3\r\n\r\n[drivers]\r\nHT=x\r\nFT=y\r\n";
+  const std::vector<std::wstring> expected{L"; top", L"[ver]", L"a=1", L"b=2", L"",   L"",
+                                           L"[drivers]", L"HT=x", L"FT=y", L""};
+  CStringList single;
+  EXPECT_EQ(0u, Load(kFile).ChangeValueInSession(L"[ver]", L"", 2, single));
+  EXPECT_EQ(expected, Lines(single));
+  CStringList list, out;
+  for (const wchar_t* line : {L"a=1", L"b=2", L""}) list.AddTail(line);
+  EXPECT_EQ(0u, file_.ChangeValueInSession(L"[ver]", list, out));
+  EXPECT_EQ(expected, Lines(out));
+
+  file_.Close();
+  CStringList shortFile;
+  EXPECT_EQ(0u, Load("[a]\r\nx=1\r\n").ChangeValueInSession(L"[a]", L"", 0, shortFile));
+  EXPECT_EQ((std::vector<std::wstring>{L"[a]", L"", L""}), Lines(shortFile));
 }
 
 TEST_F(ConfigFileTest, ChangeValueInSessionEndsAtTheEndOfTheFile) {

@@ -13,7 +13,9 @@ namespace win {
 
 namespace detail {
 inline void DeleteGdiObject(HGDIOBJ object) noexcept { DeleteObject(object); }
+inline void FreeGlobal(HGLOBAL memory) noexcept { GlobalFree(memory); }
 inline void DestroyImageList(HIMAGELIST list) noexcept { ImageList_Destroy(list); }
+inline void ReleaseVirtualMemory(void* memory) noexcept { VirtualFree(memory, 0, MEM_RELEASE); }
 inline void UnmapView(void* view) noexcept { UnmapViewOfFile(view); }
 inline void ReleaseScreenDc(HDC dc) noexcept { ReleaseDC(nullptr, dc); }
 inline void DestroyIfWindow(HWND window) noexcept {
@@ -35,6 +37,12 @@ using UniqueProcess = UniqueHandle;
 using UniqueFileMapping = UniqueHandle;
 // A view of a file mapping, from MapViewOfFile.
 using UniqueMappedView = UniqueResource<void*, &detail::UnmapView>;
+
+// Movable memory from GlobalAlloc, until the clipboard takes it over.
+using UniqueGlobal = UniqueResource<HGLOBAL, &detail::FreeGlobal>;
+
+// Reservations of VirtualAlloc, released whole.
+using UniqueVirtualMemory = UniqueResource<void*, &detail::ReleaseVirtualMemory>;
 
 using UniqueRegKey = UniqueResource<HKEY, &RegCloseKey>;
 using UniqueModule = UniqueResource<HMODULE, &FreeLibrary>;

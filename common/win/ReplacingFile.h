@@ -45,6 +45,22 @@ class ReplacingFile {
   // Narrow paths are in the ANSI code page (code page 936 for peershare).
   [[nodiscard]] bool Open(const std::string& target) { return Open(Widen(target)); }
 
+  // The same with a temporary file of the caller's naming, which should be in
+  // the target's folder (a rename cannot cross volumes). False, with the
+  // last error ERROR_FILE_EXISTS, when that name is taken.
+  [[nodiscard]] bool OpenWithTemporary(const std::wstring& target, const std::wstring& temporary) {
+    Discard();
+    file_.Reset(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) return false;
+    temporary_ = temporary;
+    target_ = target;
+    failed_ = false;
+    return true;
+  }
+  [[nodiscard]] bool OpenWithTemporary(const std::string& target, const std::string& temporary) {
+    return OpenWithTemporary(Widen(target), Widen(temporary));
+  }
+
   // Appends bytes; a failed write makes Commit() fail.
   bool Write(const void* data, std::size_t size) {
     const char* bytes = static_cast<const char*>(data);

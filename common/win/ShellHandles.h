@@ -1,7 +1,6 @@
 #pragma once
 
-// Owner of shell item id lists (from ILCombine, SHParseDisplayName,
-// ILCreateFromPath); link shell32.
+// Owners of what the shell hands out (shell32, ole32's task allocator).
 
 #include <windows.h>
 #include <shlobj.h>
@@ -11,9 +10,10 @@
 namespace win {
 
 namespace detail {
-inline void FreeIdList(ITEMIDLIST* list) noexcept { ILFree(list); }
+inline void FreeTaskMemory(void* memory) noexcept { CoTaskMemFree(memory); }
 }  // namespace detail
 
-using UniqueIdList = UniqueResource<ITEMIDLIST*, &detail::FreeIdList>;
+// An item id list from SHBrowseForFolder, SHParseDisplayName and the like.
+using UniqueIdList = UniqueResource<PIDLIST_ABSOLUTE, &detail::FreeTaskMemory>;
 
 }  // namespace win

@@ -12,7 +12,9 @@
 #include "CCommonFun.h"
 #include "CConfigFile.h"
 #include "CModuleVersion.h"
+#include "CNetCommunication.h"
 #include "CRegister.h"
+#include "CWMI.h"
 #include "CertificateMaker.h"
 #include "FakeKeyDrivers.h"
 #include "win/Handles.h"
@@ -286,9 +288,172 @@ void ReportKeyDrivers() {
   Print(Formatted(L"after removal: %d package(s) or probe(s) still seen", left));
 }
 
+std::string FileBytes(const CString& path) {
+  std::string bytes;
+  win::UniqueFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  char block[65536];
+  DWORD got = 0;
+  while (file && ReadFile(file.Get(), block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
+  return bytes;
+}
+
+bool PutFile(const CString& path, const std::string& bytes) {
+  win::UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+// One download of the update package: the codes, the lengths and the size
+// of the local file afterwards.
+void DownloadOnce(const wchar_t* what, const CString& url, const CString& local) {
+  CNetCommunication net;
+  DWORD opened = net.GetUrlFile(url);
+  DWORD stored = opened == 0 ? net.DownLoad(local) : opened;
+  Print(Formatted(L"%s: GetUrlFile = 0x%08lX (Content-Length %lu), DownLoad = 0x%08lX, m_downLoadFileLen = %lu, "
+                  L"local file %u bytes",
+                  what, opened, net.GetFileLength(), stored, CNetCommunication::m_downLoadFileLen,
+                  static_cast<unsigned>(FileBytes(local).size())));
+}
+
+// The web server double serves folder on 127.0.0.1:port. The update package
+// is sent in two halves: the first answer breaks off (a rule of the double),
+// the second download resumes where the local file ends.
+void ReportDownload(const CString& folder, const CString& port) {
+  Print(L"== Client environment: HTTP download (web server double at 127.0.0.1:" + port + L")");
+  std::string package(300000, '\0');
+  for (size_t i = 0; i < package.size(); ++i) package[i] = static_cast<char>(i * 2654435761u >> 24);
+  CString served = folder + L"\\update-package.bin";
+  CString url = L"http://127.0.0.1:" + port + L"/update-package.bin";
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  CString local = CString(temp) + L"certassist-demo-update.bin";
+  DeleteFileW(local);
+  PutFile(served, package);
+  PutFile(folder + L"\\.rules", "/update-package.bin truncate 150000\n");
+  Print(Formatted(L"served: update-package.bin, %u bytes; the first answer breaks off after 150000 bytes",
+                  static_cast<unsigned>(package.size())));
+  DownloadOnce(L"first download", url, local);
+  DeleteFileW(folder + L"\\.rules");
+  DownloadOnce(L"second download (resumed)", url, local);
+  Print(Formatted(L"local file equals the served package: %s", FileBytes(local) == package ? L"yes" : L"NO"));
+  PutFile(folder + L"\\down.html", "<html><title>404\xB4\xED\xCE\xF3</title></html>\r\n");
+  PutFile(folder + L"\\up.html", "<html><title>LCCA</title></html>\r\n");
+  CNetCommunication check;
+  Print(Formatted(L"IsConnect2Internet(up.html) = 0x%08lX; IsConnect2Tax(down.html, a page saying \"404错误\") = "
+                  L"0x%08lX; IsConnect2Internet(missing.html) = 0x%08lX",
+                  check.IsConnect2Internet(L"http://127.0.0.1:" + port + L"/up.html"),
+                  check.IsConnect2Tax(L"http://127.0.0.1:" + port + L"/down.html"),
+                  check.IsConnect2Internet(L"http://127.0.0.1:" + port + L"/missing.html")));
+  for (const wchar_t* name : {L"\\update-package.bin", L"\\down.html", L"\\up.html"}) DeleteFileW(folder + name);
+  DeleteFileW(local);
+}
+
+void ReportPing() {
+  Print(L"== Client environment: ping (ICMP echo through the system's ICMP library)");
+  CCommonFun tools;
+  for (const wchar_t* host : {L"127.0.0.1", L"http://127.0.0.1:8080/ca/", L"no-such-host.invalid"}) {
+    DWORD roundTrip = 0;
+    int answered = tools.CAPing(host, roundTrip);
+    Print(answered ? Formatted(L"CAPing(%s) = 1, round trip %lu ms", host, roundTrip)
+                   : Formatted(L"CAPing(%s) = 0 (error %lu)", host, GetLastError()));
+  }
+}
+
+// The report text, cut after `lines` lines.
+CString FirstLines(const CString& text, int lines, int& total) {
+  CString shown;
+  total = 0;
+  for (int start = 0, end; (end = text.Find(L"\r\n", start)) >= 0; start = end + 2) {
+    if (++total <= lines) shown += L"  " + text.Mid(start, end - start) + L"\n";
+  }
+  return shown;
+}
+
+void ReportWmi() {
+  Print(L"== Client environment: WMI reports (ROOT\\CIMV2)");
+  int total = 0;
+  CWMI system(L"操作系统", L"SELECT * FROM Win32_OperatingSystem");
+  const wchar_t* systemProperties[] = {L"Caption", L"Version", L"BuildNumber", L"OSType", L"Primary", L"InstallDate"};
+  DWORD code = system.CreateReport(systemProperties, 6);
+  Print(Formatted(L"Win32_OperatingSystem (Caption, Version, BuildNumber, OSType, Primary, InstallDate) = 0x%08lX:",
+                  code));
+  Print(FirstLines(system.GetResult(), 4, total).Trim());
+  CWMI services(L"服务", L"SELECT * FROM Win32_Service");
+  const wchar_t* serviceProperties[] = {L"Name", L"State", L"StartMode"};
+  code = services.CreateReport(serviceProperties, 3);
+  CString shown = FirstLines(services.GetResult(), 9, total);
+  Print(Formatted(L"Win32_Service (Name, State, StartMode) = 0x%08lX, %d line(s), the first 9:", code, total));
+  Print(L"  " + shown.Trim());
+  CWMI check(L"SELECT * FROM Win32_Service");
+  Print(Formatted(L"Check(Name = plugplay) = 0x%08lX; Check(Name = plugplay, must be started) = 0x%08lX; "
+                  L"Check(Name = no-such-service) = 0x%08lX",
+                  check.Check(L"Name", L"plugplay", 0), check.Check(L"Name", L"plugplay", 1),
+                  check.Check(L"Name", L"no-such-service", 0)));
+  CWMI bad(L"SELECT * FROM");
+  const wchar_t* name[] = {L"Name"};
+  Print(Formatted(L"a malformed query: CreateReport = 0x%08lX, report \"%s\"", bad.CreateReport(name, 1),
+                  Trimmed(bad.GetResult()).GetString()));
+}
+
+int CountPresent(const std::vector<std::wstring>& places) {
+  int present = 0;
+  for (const std::wstring& place : places) {
+    win::UniqueRegKey key;
+    bool isKey = place.rfind(L"HKLM\\", 0) == 0;
+    if (isKey ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, place.c_str() + 5, 0, KEY_READ, key.Put()) == ERROR_SUCCESS
+              : GetFileAttributesW(place.c_str()) != INVALID_FILE_ATTRIBUTES)
+      ++present;
+  }
+  return present;
+}
+
+// Lays out an EnterSafe ePass3003 package with an uninstaller that records
+// that it ran, removes it with KeyDrvUninstall(2), and reports what is left.
+void ReportRemoval() {
+  Print(L"== Client environment: key-driver removal (a demonstration ePass3003 package laid out, then removed)");
+  CCommonFun tools;
+  FakeKeyDrivers fakes;
+  FakeKeyDrivers::ClearUninstallerLog();
+  std::wstring folder = FakeKeyDrivers::DriveRoot() + L"certassist-demo\\ePass3003\\";
+  const std::wstring provider = L"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\EnterSafe ePass3003 CSP For LCCA v1.0";
+  fakes.SetString(L"SOFTWARE\\EnterSafe\\ePass3003_LCCA", L"Path", folder);
+  fakes.PlaceUninstaller(folder + L"uninst.exe");
+  fakes.AddPackageFiles(2, folder, L"uninst.exe");
+  fakes.SetString(provider, L"Image Path", L"LCCACSP11.dll");
+  fakes.SetRunValue(L"LCCACSP11", FakeKeyDrivers::SystemFolder() + L"LCCACSP11.exe");
+  fakes.SetString(std::wstring(FakeKeyDrivers::kUninstall) + L"ePass3003-4FE7-A218-48BDAE051E2B_lcca", L"DisplayName",
+                  L"ePass3003");
+  fakes.AddFile(FakeKeyDrivers::DefaultFolder(2) + L"CertManager.exe");
+  std::vector<std::wstring> places = {L"HKLM\\SOFTWARE\\EnterSafe\\ePass3003_LCCA", L"HKLM\\" + provider,
+                                      L"HKLM\\" + std::wstring(FakeKeyDrivers::kUninstall) +
+                                          L"ePass3003-4FE7-A218-48BDAE051E2B_lcca",
+                                      FakeKeyDrivers::DefaultFolder(2)};
+  for (const std::wstring& file : FakeKeyDrivers::SystemFiles(2)) places.push_back(FakeKeyDrivers::SystemFolder() + file);
+  CString run;
+  CRegister runKey;
+  runKey.OpenLocalMachineKey(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+  Print(Formatted(L"before: installation folder %s, installed %d, registry probe %d, %d of %d keys, files and "
+                  L"folders present, start-up entry LCCACSP11 %s",
+                  tools.GetInstallDir(2).GetString(), tools.CheckDriverIsInstalled(2), tools.CheckRegKeyExist(2),
+                  CountPresent(places), static_cast<int>(places.size()),
+                  runKey.QueryValueStringEX(L"LCCACSP11", run) ? L"present" : L"absent"));
+  tools.KeyDrvUninstall(2);
+  std::vector<std::wstring> ran = FakeKeyDrivers::UninstallersRun(1, 5000);
+  Print(Formatted(L"KeyDrvUninstall(2): uninstaller run %d time(s)%s%s", static_cast<int>(ran.size()),
+                  ran.empty() ? L"" : L": ", ran.empty() ? L"" : ran.front().c_str()));
+  Print(Formatted(L"after: installation folder \"%s\", %d of %d present, start-up entry LCCACSP11 %s, the package's "
+                  L"own folder (not named for removal) %s",
+                  tools.GetInstallDir(2).GetString(), CountPresent(places), static_cast<int>(places.size()),
+                  runKey.QueryValueStringEX(L"LCCACSP11", run) ? L"present" : L"absent",
+                  GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES ? L"kept" : L"gone"));
+  FakeKeyDrivers::ClearUninstallerLog();
+}
+
 }  // namespace
 
-int wmain() {
+// assistant [--download FOLDER PORT]: with a web server double serving
+// FOLDER on 127.0.0.1:PORT, the report includes a download.
+int wmain(int count, wchar_t** arguments) {
   ReportCertificates();
   ReportVersions();
   ReportConfiguration();
@@ -298,5 +463,9 @@ int wmain() {
   ReportTrustedSites();
   ReportProcesses();
   ReportKeyDrivers();
+  if (count >= 4 && wcscmp(arguments[1], L"--download") == 0) ReportDownload(arguments[2], arguments[3]);
+  ReportPing();
+  ReportWmi();
+  ReportRemoval();
   return 0;
 }

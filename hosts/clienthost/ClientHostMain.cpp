@@ -5,8 +5,10 @@
 //                    Plugins\peershare.dll, Plugins\TvHashFile.dll (the hash
 //                    plug-in double) and a config folder
 // runs itself from there, drives the plug-in through its exports and
-// PluginInterface, logs every HostClient call to WORKFOLDER\host-calls.log
-// and saves pictures of the main window and the coins prompt as PNG files.
+// PluginInterface (downloads included, through the host's transfer
+// doubles), logs every HostClient call to WORKFOLDER\host-calls.log and
+// saves pictures of the main window, the transfer window and the coins
+// prompt as PNG files.
 //
 // With --operator the plug-in's share worker fetches its settings and lists
 // from that server (the web server double of the main job).
@@ -22,6 +24,7 @@
 #include "LoggingHost.h"
 #include "PluginLibrary.h"
 #include "ShareDemo.h"
+#include "TransferDemo.h"
 #include "WindowPicture.h"
 #include "frame/CoinsPrompt.h"
 #include "frame/PluginInterface.h"
@@ -86,7 +89,8 @@ bool LayOutClient(const Options& options) {
   return WriteText(bin + "\\custom.ini", custom) && CopyFileA(self.c_str(), (bin + "\\clienthost.exe").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\peershare.dll").c_str(), (bin + "\\Plugins\\peershare.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TvHashFile.dll").c_str(), (bin + "\\Plugins\\TvHashFile.dll").c_str(), FALSE) &&
-         ShareDemo::LayOut(options.work, bin, data, kUser);
+         CopyFileA((FolderOf(self) + "\\TovakPlayer.exe").c_str(), (bin + "\\TovakPlayer.exe").c_str(), FALSE) &&
+         ShareDemo::LayOut(options.work, bin, data, kUser) && TransferDemo::LayOut(options.work, data, kUser);
 }
 
 int RunFromClientFolder(const Options& options) {
@@ -150,6 +154,7 @@ int DrivePlugin(const Options& options) {
   host.LogTo(logPath);
   host.AddFriendRecord(20001, "张三", "老同学", 0);
   host.AddFriendRecord(20002, "李四", "", 1);
+  TransferDemo::PrepareHost(host, options.work);
 
   std::string pluginPath = ExecutableFolder(options) + "\\Plugins\\peershare.dll";
   win::UniqueModule library(LoadLibraryA(pluginPath.c_str()));
@@ -170,6 +175,12 @@ int DrivePlugin(const Options& options) {
   if (face == nullptr) return 1;
 
   ok = Check(face->Start(kUser, 120, 0) == 1, "Start(10001, 120 coins, 0)") && ok;
+  // The downloads come first: the pending one must still wait in the queue
+  // when the other two start.
+  WindowPicture pictures;
+  HWND main = FindPluginMainWindow();
+  std::printf("-- downloads through the client host's transfer doubles\n");
+  ok = TransferDemo::Drive(*face, main, pictures, options.work, DataFolder(options), kUser) && ok;
   std::printf("-- share library\n");
   ok = ShareDemo::Drive(*face, host, ExecutableFolder(options), DataFolder(options), kUser,
                         !options.operatorServer.empty()) && ok;
@@ -181,13 +192,11 @@ int DrivePlugin(const Options& options) {
   face->Resume(0, 0, 0);
   face->AddPeer(20003, 1, "王五");
   face->ShowPanel(1);
-  HWND main = FindPluginMainWindow();
   ok = Check(main != nullptr && IsWindowVisible(main), "main window shown") && ok;
 
   std::printf("  notice page view (child 59748): %s\n",
               GetDlgItem(main, 59748) != nullptr ? "hosted" : "no browser control here");
 
-  WindowPicture pictures;
   ok = Check(Picture(pictures, main, options, "main-window.png"), "picture main-window.png") && ok;
   face->ShowPeer(20001);
   ok = Check(Picture(pictures, main, options, "friend-panel.png"), "picture friend-panel.png") && ok;
@@ -209,6 +218,7 @@ int DrivePlugin(const Options& options) {
              "picture coins-prompt-member.png") && ok;
   memberPrompt.Destroy();
   host.member = wasMember;
+
 
   face->Stop();
   ok = Check(!IsWindow(main), "Stop() destroyed the main window") && ok;

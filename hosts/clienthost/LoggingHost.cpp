@@ -38,7 +38,38 @@ win::UniqueImageList MakeImageList(int size) {
 
 LoggingHost::LoggingHost() = default;
 
-LoggingHost::~LoggingHost() = default;
+// The transfers' threads end before the host they log to.
+LoggingHost::~LoggingHost() {
+  std::vector<std::unique_ptr<TransferDouble>> transfers;
+  {
+    std::lock_guard<std::mutex> hold(transfersLock_);
+    transfers.swap(transfers_);
+  }
+}
+
+std::vector<std::string> LoggingHost::Calls() const {
+  std::lock_guard<std::mutex> hold(logLock_);
+  return calls_;
+}
+
+void LoggingHost::ClearCalls() {
+  std::lock_guard<std::mutex> hold(logLock_);
+  calls_.clear();
+}
+
+std::vector<TransferDouble*> LoggingHost::Transfers() const {
+  std::lock_guard<std::mutex> hold(transfersLock_);
+  std::vector<TransferDouble*> transfers;
+  for (const auto& transfer : transfers_) transfers.push_back(transfer.get());
+  return transfers;
+}
+
+TransferDouble* LoggingHost::TransferOf(const std::string& hash) const {
+  std::lock_guard<std::mutex> hold(transfersLock_);
+  for (auto it = transfers_.rbegin(); it != transfers_.rend(); ++it)
+    if ((*it)->Hash() == hash) return it->get();
+  return nullptr;
+}
 
 void LoggingHost::AddFriendRecord(uint32_t peerId, const char* name, const char* remark, int32_t image) {
   FriendRecord record = {};
@@ -51,6 +82,7 @@ void LoggingHost::AddFriendRecord(uint32_t peerId, const char* name, const char*
 }
 
 std::vector<std::string> LoggingHost::CallsOf(const std::string& name) const {
+  std::lock_guard<std::mutex> hold(logLock_);
   std::vector<std::string> found;
   for (const std::string& call : calls_)
     if (call.compare(0, name.size() + 1, name + "(") == 0) found.push_back(call);
@@ -63,6 +95,7 @@ void LoggingHost::Log(int slot, const char* format, ...) {
   va_start(arguments, format);
   std::vsnprintf(line, sizeof line, format, arguments);
   va_end(arguments);
+  std::lock_guard<std::mutex> hold(logLock_);
   calls_.push_back(line);
   if (logPath_.empty()) return;
   if (FILE* file = std::fopen(logPath_.c_str(), "ab")) {
@@ -77,7 +110,19 @@ HostTransfer* LoggingHost::StartDownload(const char* localPath, const char* hash
                                          int32_t mode, TransferTaskSink* sink) {
   Log(0, "StartDownload(%s, %s, %u, %d, %d, %p)", Q(localPath), Q(hash), size, category, mode,
       static_cast<void*>(sink));
-  return nullptr;
+  if (noTransfers || sink == nullptr) return nullptr;
+  std::string key = hash != nullptr ? hash : "";
+  auto paceOfHash = pacesByHash.find(key);
+  TransferPace pace = paceOfHash != pacesByHash.end() ? paceOfHash->second : transferPace;
+  // A file the client had started before goes on from where it was.
+  auto percent = downloadPercents.find(localPath != nullptr ? localPath : "");
+  if (percent != downloadPercents.end()) pace.startPercent = percent->second;
+  auto transfer = std::make_unique<TransferDouble>(
+      sink, localPath != nullptr ? localPath : "", key, size, pace,
+      [this](int slot, const std::string& line) { Log(slot, "%s", line.c_str()); });
+  std::lock_guard<std::mutex> hold(transfersLock_);
+  transfers_.push_back(std::move(transfer));
+  return transfers_.back().get();
 }
 
 void LoggingHost::Slot1() { Placeholder(1); }
@@ -200,7 +245,8 @@ void LoggingHost::SetAdVersion(int32_t adVersion) { Log(44, "SetAdVersion(%d)", 
 
 int32_t LoggingHost::GetDownloadPercent(const char* localPath) {
   Log(45, "GetDownloadPercent(%s)", Q(localPath));
-  return 0;
+  auto percent = downloadPercents.find(localPath != nullptr ? localPath : "");
+  return percent != downloadPercents.end() ? percent->second : 0;
 }
 
 void LoggingHost::GetAccountInfo(uint32_t* number, char* text1, char* text2, int32_t value, char* text3) {

@@ -3,9 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "TransferDouble.h"
 #include "frame/HostClient.h"
 #include "win/Handles.h"
 
@@ -24,12 +28,22 @@ class LoggingHost : public HostClient {
   bool friendListFails = false;
   bool noImageList = false;
   std::vector<FriendRecord> friends;
+  // StartDownload answers a TransferDouble running at this pace (per hash,
+  // else the default), or null with `noTransfers`.
+  TransferPace transferPace;
+  std::map<std::string, TransferPace> pacesByHash;
+  bool noTransfers = false;
+  // GetDownloadPercent's answers by local path; 0 for any other.
+  std::map<std::string, int32_t> downloadPercents;
+  // The transfers started so far, in order; any thread may ask.
+  std::vector<TransferDouble*> Transfers() const;
+  TransferDouble* TransferOf(const std::string& hash) const;
   void AddFriendRecord(uint32_t peerId, const char* name, const char* remark = "", int32_t image = 0);
 
-  const std::vector<std::string>& Calls() const { return calls_; }
+  std::vector<std::string> Calls() const;
   // The calls whose line starts with name followed by "(".
   std::vector<std::string> CallsOf(const std::string& name) const;
-  void ClearCalls() { calls_.clear(); }
+  void ClearCalls();
   // Also append every line, after its slot number, to this file (code page
   // 936 text).
   void LogTo(const std::string& path) { logPath_ = path; }
@@ -97,7 +111,10 @@ class LoggingHost : public HostClient {
   void Log(int slot, const char* format, ...);
   void Placeholder(int slot);
 
+  mutable std::mutex logLock_;
   std::vector<std::string> calls_;
   std::string logPath_;
+  mutable std::mutex transfersLock_;
+  std::vector<std::unique_ptr<TransferDouble>> transfers_;
   win::UniqueImageList images_[3];
 };

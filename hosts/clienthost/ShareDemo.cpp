@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "HostReport.h"
 #include "LoggingHost.h"
 #include "frame/HostClient.h"
 #include "frame/PluginInterface.h"
@@ -44,36 +45,6 @@ const SharedFile kMedia[] = {
 constexpr size_t kPublished = 8;  // all but the collection's file
 constexpr const char* kDeleted = "纪录片.asf";
 
-// Report lines are code page 936 inside the program and UTF-8 in the report.
-void Report(const char* format, ...) {
-  char line[2048];
-  va_list arguments;
-  va_start(arguments, format);
-  std::vsnprintf(line, sizeof line, format, arguments);
-  va_end(arguments);
-  int wideLength = MultiByteToWideChar(CP_ACP, 0, line, -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, line, -1, &wide[0], wideLength);
-  int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], length, nullptr, nullptr);
-  std::printf("  %s\n", utf8.c_str());
-}
-
-bool Check(bool ok, const char* what) {
-  Report("%-52s %s", what, ok ? "ok" : "FAILED");
-  return ok;
-}
-
-void Pump(const std::function<bool()>& done, DWORD milliseconds) {
-  DWORD end = GetTickCount() + milliseconds;
-  while (!done() && static_cast<LONG>(end - GetTickCount()) > 0) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    Sleep(20);
-  }
-}
-
 std::string Config(const std::string& dataFolder, const char* name) { return dataFolder + "/config/" + name; }
 
 std::string SharedFolder(const std::string& work) { return work + "\\共享文件"; }
@@ -98,11 +69,11 @@ bool ReportHashing(LoggingHost& host, const std::string& dataFolder, unsigned us
   const std::string document = Config(dataFolder, name);
   const size_t expected = sizeof kFiles / sizeof kFiles[0] + sizeof kMedia / sizeof kMedia[0];
   size_t files = 0, hashed = 0;
-  Pump([&] {
+  PumpUntil([&] {
     CountSaved(document, files, hashed);
     return host.CallsOf("PublishFile").size() >= kPublished && hashed == expected;
   }, 30000);
-  bool ok = Check(hashed == expected && host.CallsOf("PublishFile").size() == kPublished,
+  bool ok = ReportCheck(hashed == expected && host.CallsOf("PublishFile").size() == kPublished,
                   "worker hashed every file through the hash plug-in");
   Report("share document after the passes: %u files, %u with a digest (%u from the media folder)",
          static_cast<unsigned>(files), static_cast<unsigned>(hashed),
@@ -118,9 +89,9 @@ bool ReportHashing(LoggingHost& host, const std::string& dataFolder, unsigned us
 bool ReportDeletion(LoggingHost& host, const std::string& work) {
   const size_t before = host.CallsOf("UnpublishFile").size();
   bool deleted = DeleteFileA((MediaFolder(work) + "\\" + kDeleted).c_str()) != FALSE;
-  Pump([&] { return host.CallsOf("UnpublishFile").size() > before; }, 30000);
+  PumpUntil([&] { return host.CallsOf("UnpublishFile").size() > before; }, 30000);
   std::vector<std::string> withdrawn = host.CallsOf("UnpublishFile");
-  bool ok = Check(deleted && withdrawn.size() == before + 1, "folder watch: deleted file withdrawn");
+  bool ok = ReportCheck(deleted && withdrawn.size() == before + 1, "folder watch: deleted file withdrawn");
   Report("deleted 媒体库\\%s: host told %s", kDeleted, withdrawn.empty() ? "nothing" : withdrawn.back().c_str());
   return ok;
 }
@@ -142,8 +113,8 @@ bool ReportFetch(LoggingHost& host, const std::string& executableFolder, const s
     return !host.CallsOf("SetAdVersion").empty() && LineCount(fullList) > 0 && LineCount(shortList) > 0 &&
            topTen.GetInt("no1", "size", 0) != 0;
   };
-  Pump(fetched, 30000);
-  bool ok = Check(fetched(), "settings, keyword lists and top-ten list fetched");
+  PumpUntil(fetched, 30000);
+  bool ok = ReportCheck(fetched(), "settings, keyword lists and top-ten list fetched");
   std::vector<std::string> adVersion = host.CallsOf("SetAdVersion");
   Report("host told: %s", adVersion.empty() ? "nothing" : adVersion.back().c_str());
   Report("keyword lists: filter.txt %u keywords, litefilter.txt %u keywords", static_cast<unsigned>(LineCount(fullList)),
@@ -194,7 +165,7 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, const std::string& execut
   bool ok = ReportHashing(host, dataFolder, user);
   char id[64] = "";
   int32_t count = -1;
-  ok = Check(plugin.OpenShareLibrary(user, id, &count) == 1, "OpenShareLibrary(10001)") && ok;
+  ok = ReportCheck(plugin.OpenShareLibrary(user, id, &count) == 1, "OpenShareLibrary(10001)") && ok;
   Report("OpenShareLibrary: %d hashed files; share identity %s", count, id);
 
   // The published copy the pass wrote, as a peer gets it.
@@ -202,7 +173,7 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, const std::string& execut
   int32_t first = plugin.GetShareListFile(20002, digest, path);
   int32_t second = plugin.GetShareListFile(20002, digest, path);
   Report("GetShareListFile(20002): %d (copied, digest %s), again with that digest: %d", first, digest, second);
-  ok = Check(first == 0 && second == 1, "GetShareListFile answers 0, then 1") && ok;
+  ok = ReportCheck(first == 0 && second == 1, "GetShareListFile answers 0, then 1") && ok;
   XmlDocumentPtr peersView = PublishedCopy::Receive(path);
   XmlElement::List peerPaths;
   if (peersView) peersView->FindAll(peerPaths, true, "filePath");

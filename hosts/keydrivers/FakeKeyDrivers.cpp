@@ -3,6 +3,7 @@
 #include "win/Handles.h"
 
 const wchar_t FakeKeyDrivers::kUninstall[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const wchar_t FakeKeyDrivers::kRun[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 namespace {
 
@@ -109,7 +110,11 @@ bool FakeKeyDrivers::CreateKey(const std::wstring& key) {
 }
 
 bool FakeKeyDrivers::SetValue(const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
+  bool keyExisted = KeyExists(key);
   if (!CreateKey(key)) return false;
+  if (keyExisted && RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr) !=
+                        ERROR_SUCCESS)
+    values_.emplace_back(key, name);
   return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, type, data, bytes) == ERROR_SUCCESS;
 }
 
@@ -119,6 +124,63 @@ bool FakeKeyDrivers::SetString(const std::wstring& key, const wchar_t* name, con
 
 bool FakeKeyDrivers::SetUninstallString(const std::wstring& uninstallKey, const std::wstring& command) {
   return SetString(kUninstall + uninstallKey, L"UninstallString", command);
+}
+
+bool FakeKeyDrivers::SetRunValue(const wchar_t* name, const std::wstring& command) {
+  return SetString(kRun, name, command);
+}
+
+bool FakeKeyDrivers::AddService(const wchar_t* name, const std::wstring& binaryPath) {
+  win::UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return false;
+  win::UniqueServiceHandle service(CreateServiceW(manager.Get(), name, name, SERVICE_ALL_ACCESS,
+                                                  SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                                  SERVICE_ERROR_IGNORE, binaryPath.c_str(), nullptr, nullptr,
+                                                  nullptr, nullptr, nullptr));
+  if (!service) return false;
+  // Wine may not find a service by its name for a while after it made it:
+  // the handle that made it is the one that deletes it.
+  services_.push_back(std::move(service));
+  return true;
+}
+
+std::wstring FakeKeyDrivers::UninstallerLog() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"fake-uninstallers.log";
+}
+
+void FakeKeyDrivers::ClearUninstallerLog() { DeleteFileW(UninstallerLog().c_str()); }
+
+std::vector<std::wstring> FakeKeyDrivers::UninstallersRun(size_t expected, DWORD waitMs) {
+  std::vector<std::wstring> paths;
+  for (DWORD waited = 0;; waited += 50) {
+    paths.clear();
+    std::string text;
+    win::UniqueFile file(CreateFileW(UninstallerLog().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[4096];
+    DWORD got = 0;
+    while (file && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      std::string line = text.substr(start, end - start);
+      std::wstring path(line.size(), L'\0');
+      int chars = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &path[0],
+                                      static_cast<int>(path.size()));
+      path.resize(chars > 0 ? chars : 0);
+      paths.push_back(path);
+    }
+    if (paths.size() >= expected || waited >= waitMs) return paths;
+    Sleep(50);
+  }
+}
+
+bool FakeKeyDrivers::PlaceUninstaller(const std::wstring& path) {
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::wstring folder(program);
+  folder.resize(folder.rfind(L'\\') + 1);
+  return PlaceCopy(folder + L"fake_uninstaller.exe", path);
 }
 
 bool FakeKeyDrivers::MakeFolders(const std::wstring& folder) {
@@ -164,6 +226,8 @@ void FakeKeyDrivers::RemoveAll() {
     DeleteFileW(file->c_str());
   }
   for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder) DeleteTree(*folder);
+  for (const win::UniqueServiceHandle& service : services_) DeleteService(service.Get());
+  for (const auto& value : values_) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, value.first.c_str(), value.second.c_str());
   for (auto key = keys_.rbegin(); key != keys_.rend(); ++key) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, key->c_str());
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, key->c_str());
@@ -171,4 +235,6 @@ void FakeKeyDrivers::RemoveAll() {
   files_.clear();
   folders_.clear();
   keys_.clear();
+  values_.clear();
+  services_.clear();
 }

@@ -18,6 +18,7 @@ int AccountServiceDouble::GetLoginInfo(int* accountNumber, wchar_t* keyBuffer, i
   if (keyBuffer != nullptr && keyChars > 0) {
     lstrcpynW(keyBuffer, key_.c_str(), keyChars);
   }
+  if (answerSet_) return answer_;
   return number_ != 0 ? 1 : 0;
 }
 

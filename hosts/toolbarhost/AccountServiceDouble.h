@@ -16,6 +16,12 @@ class AccountServiceDouble : public IAccountService {
     number_ = number;
     key_ = key;
   }
+  // What GetLoginInfo answers from now on, whatever the account; by default
+  // nonzero exactly when an account number is set.
+  void SetAnswer(int answer) {
+    answer_ = answer;
+    answerSet_ = true;
+  }
   int Calls() const { return calls_; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -31,6 +37,8 @@ class AccountServiceDouble : public IAccountService {
   int number_ = 0;
   std::wstring key_;
   int calls_ = 0;
+  int answer_ = 0;
+  bool answerSet_ = false;
 };
 
 // The toolbar's shared account map, created and kept by the toolbar.

@@ -88,7 +88,7 @@ HRESULT ToolbarHostDouble::GetHostService(int service, REFIID iid, void** out) {
   Record(L"GetHostService(%d)", service);
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (service != kAccountServiceNumber) return E_NOINTERFACE;
+  if (service != kAccountServiceNumber || !options_.offersAccountService) return E_NOINTERFACE;
   return accounts_->QueryInterface(iid, out);
 }
 

@@ -24,6 +24,7 @@ class ToolbarHostDouble : public IToolbarHost {
     bool answersBrowser = true;
     bool answersToolbarHost = true;
     bool toolbarVisible = true;
+    bool offersAccountService = true;
     HRESULT addButtonResult = S_OK;
   };
   struct Command {

@@ -2,15 +2,21 @@
 """An HTTP/1.1 web server double for the components' tests and the main job.
 
 Listens on 127.0.0.1 at a port the system chooses and writes that port to a
-file. Serves the files of a folder (GET and HEAD) and logs every request line
-and header. Chosen paths can be answered otherwise, by --rule options or by a
-rules file in the served folder (read again on every request, so a test can
-change them while the server runs). One rule a line:
+file. Serves the files of a folder (GET and HEAD) with their Content-Length,
+honours a single "Range: bytes=FIRST-[LAST]" (206 with Content-Range, or 416
+past the end) and logs every request line and header. Chosen paths can be
+answered otherwise, by --rule options or by a rules file in the served folder
+(read again on every request, so a test can change them while the server
+runs). One rule a line; a path may have several:
 
     PATH status CODE        answer CODE with an empty body
-    PATH truncate BYTES     announce the whole file, send BYTES of it, close
+    PATH truncate BYTES     announce the whole answer, send BYTES of it, close
     PATH drop               close the connection without an answer
     PATH delay MS           wait MS milliseconds before answering
+    PATH pace MS            wait MS milliseconds after every 4096 bytes sent
+    PATH norange            answer a Range request with the whole file (200)
+    PATH length TEXT        announce "Content-Length: TEXT", send the body, close
+    PATH nolength           announce no length, send the body, close
 
 In control mode the server serves nothing itself; a test asks it for servers
 of its own, each with a fresh folder below --base:
@@ -38,13 +44,35 @@ import urllib.parse
 RULES_FILE = ".rules"
 
 
+CHUNK = 4096
+
+
 def read_rules(lines):
+    """{path: {action: argument}}; a later line for the same action wins."""
     rules = {}
     for line in lines:
         parts = line.split()
         if len(parts) >= 2 and not parts[0].startswith("#"):
-            rules[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else None)
+            rules.setdefault(parts[0], {})[parts[1]] = parts[2] if len(parts) > 2 else None
     return rules
+
+
+def parse_range(header, size):
+    """(first, last) of a single "bytes=FIRST-[LAST]" range; None when the
+    header is absent or of another form (answered with the whole file);
+    "unsatisfiable" when FIRST lies at or past the end."""
+    if not header or not header.startswith("bytes=") or "," in header:
+        return None
+    first_text, _, last_text = header[len("bytes="):].strip().partition("-")
+    if not first_text.isdigit() or (last_text and not last_text.isdigit()):
+        return None
+    first = int(first_text)
+    last = min(int(last_text), size - 1) if last_text else size - 1
+    if first >= size:
+        return "unsatisfiable"
+    if last < first:
+        return None
+    return first, last
 
 
 class RequestLog:
@@ -70,11 +98,18 @@ class FileServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
         self.log = RequestLog(log_path)
         self.fixed_rules = rules
 
+    def handle_error(self, request, client_address):
+        # A client that hangs up in the middle of an answer is what the
+        # drop-and-resume tests do on purpose.
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
+
     def rules(self):
-        rules = dict(self.fixed_rules)
+        rules = {path: dict(actions) for path, actions in self.fixed_rules.items()}
         try:
             with open(os.path.join(self.root, RULES_FILE), encoding="utf-8") as rules_file:
-                rules.update(read_rules(rules_file))
+                for path, actions in read_rules(rules_file).items():
+                    rules.setdefault(path, {}).update(actions)
         except OSError:
             pass
         return rules
@@ -101,29 +136,56 @@ class FileHandler(http.server.BaseHTTPRequestHandler):
     def answer(self, send_body):
         self.server.log.write(self.requestline, self.headers)
         path = urllib.parse.urlsplit(self.path).path
-        action, argument = self.server.rules().get(path, (None, None))
-        if action == "delay":
-            time.sleep(int(argument) / 1000.0)
-        elif action == "drop":
+        rules = self.server.rules().get(path, {})
+        if "delay" in rules:
+            time.sleep(int(rules["delay"]) / 1000.0)
+        if "drop" in rules:
             self.close_connection = True
             return
-        elif action == "status":
-            return self.send_empty(int(argument))
+        if "status" in rules:
+            return self.send_empty(int(rules["status"]))
         local = self.local_path(path)
         if local is None or not os.path.isfile(local):
             return self.send_empty(404)
-        with open(local, "rb") as served:
-            body = served.read()
-        self.send_response(200)
+        size = os.path.getsize(local)
+        wanted = None if "norange" in rules else parse_range(self.headers.get("Range"), size)
+        if wanted == "unsatisfiable":
+            self.send_response(416)
+            self.send_header("Content-Range", "bytes */%d" % size)
+            self.send_header("Content-Length", "0")
+            return self.end_headers()
+        first, last = wanted if wanted else (0, size - 1)
+        count = last - first + 1
+        self.send_response(206 if wanted else 200)
         self.send_header("Content-Type", "application/octet-stream")
-        self.send_header("Content-Length", str(len(body)))
-        if action == "truncate":
+        if wanted:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (first, last, size))
+        if "length" in rules:
+            self.send_header("Content-Length", rules["length"])
+        elif "nolength" not in rules:
+            self.send_header("Content-Length", str(count))
+        if {"truncate", "length", "nolength"} & rules.keys():
+            # The end of the answer is the end of the connection.
             self.send_header("Connection", "close")
             self.close_connection = True
-            body = body[: int(argument)]
+        if "truncate" in rules:
+            count = min(count, int(rules["truncate"]))
         self.end_headers()
         if send_body:
-            self.wfile.write(body)
+            self.send_file(local, first, count, int(rules.get("pace") or 0))
+
+    def send_file(self, local, first, count, pace_ms):
+        with open(local, "rb") as served:
+            served.seek(first)
+            while count > 0:
+                block = served.read(min(count, CHUNK if pace_ms else 1 << 20))
+                if not block:
+                    break
+                self.wfile.write(block)
+                count -= len(block)
+                if pace_ms:
+                    self.wfile.flush()
+                    time.sleep(pace_ms / 1000.0)
 
     def send_empty(self, code):
         self.send_response(code)

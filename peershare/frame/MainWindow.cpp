@@ -109,7 +109,10 @@ bool MainWindow::CreateFrom(int templateId) {
   InitCommonControlsEx(&controls);
   // The browser control needs OLE on this thread for the window's lifetime.
   if (!oleInitialized_) oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
-  if (Create(templateId, GetDesktopWindow())) return true;
+  if (Create(templateId, GetDesktopWindow())) {
+    templateId_ = templateId;
+    return true;
+  }
   ReleaseOle();
   return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "controls/Dialog.h"
@@ -11,6 +12,8 @@
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
 #include "share/ShareLibrary.h"
+#include "transfer/DownloadList.h"
+#include "transfer/TransferWindow.h"
 #include "win/Handles.h"
 
 class HostClient;
@@ -40,6 +43,9 @@ class MainWindow : public Dialog, public PluginInterface {
   bool Unfiltered() const { return unfiltered_; }
   const ClientConfig& Config() const { return config_; }
   FriendPanel& Friends() { return friendPanel_; }
+  // The transfer objects exist from Start to Stop.
+  DownloadList* Downloads() const { return downloads_.get(); }
+  TransferWindow& Transfers() { return homePanel_; }
   const StatusLine& Status() const { return status_; }
   // The panel shown (1 to 4) while the window is, 0 when none.
   int VisiblePanel() const;
@@ -48,8 +54,10 @@ class MainWindow : public Dialog, public PluginInterface {
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
   ShareLibrary& Library() { return shareLibrary_; }
-  // The "mailto:" link of the recommendation mail, naming the user.
+  // The "mailto:" link of the recommendation mail, ending with the user's number.
   std::string RecommendationMail() const;
+  // When Start or Resume last started the traffic clock (GetTickCount).
+  DWORD TrafficClockStart() const { return startTime_; }
 
   // PluginInterface
   int32_t GetMainValues(int32_t* a, int32_t* b) override;
@@ -115,6 +123,10 @@ class MainWindow : public Dialog, public PluginInterface {
   void OpenAddress(const std::string& address) const;
   void CreateNoticeView();
   void ReleaseOle();
+  void CreateTransferObjects();
+  // A download request from the client's operations; 5 before Start.
+  int32_t AddClientDownload(const char* name, int32_t category, const char* hash, uint32_t size,
+                            const char* comment);
 
   ClientConfig config_;
   HostClient* host_ = nullptr;
@@ -122,12 +134,16 @@ class MainWindow : public Dialog, public PluginInterface {
   uint32_t user_ = 0;
   int32_t coins_ = 0;
   DWORD startTime_ = 0;
+  // The dialog template the window was made from.
+  int templateId_ = 0;
   bool unfiltered_ = false;
-  Panel homePanel_, searchPanel_, sharePanel_;
+  TransferWindow homePanel_;
+  Panel searchPanel_, sharePanel_;
   FriendPanel friendPanel_;
   StatusLine status_;
   HtmlView noticeView_;
   bool oleInitialized_ = false;
   win::UniqueBrush background_;
   ShareLibrary shareLibrary_;
+  std::unique_ptr<DownloadList> downloads_;
 };

@@ -16,7 +16,7 @@ std::string MainWindow::RecommendationMail() const {
   char body[512];
   std::snprintf(body, sizeof body,
                 "你好！我正在用拓瓦交换文件，影片、音乐、软件应有尽有，下载又快又方便，推荐你也来试试。"
-                "拓瓦下载地址：%s 我的拓瓦号是%u，装好后记得加我为好友！",
+                "拓瓦下载地址：%s 装好后记得加我为好友，我的拓瓦号是%u",
                 kClientDownloadPage, static_cast<unsigned>(user_));
   return std::string("mailto:?subject=好东西推荐&body=") + body;
 }

@@ -13,6 +13,7 @@
 #include "frame/HostClient.h"
 #include "frame/ModuleState.h"
 #include "frame/ResourceIds.h"
+#include "transfer/FieldText.h"
 
 // --- lifecycle ------------------------------------------------------------
 
@@ -24,9 +25,19 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
     return 1;
   }
   startTime_ = GetTickCount();
-  // The transfer objects are started here by the components that own them.
   user_ = user;
   coins_ = coins;
+  // The small window that Initialize shows lacks the main window's controls:
+  // never started, it makes way for the main window proper.
+  if (Handle() != nullptr && state_ == State::NotStarted && templateId_ != IDD_MAIN) Destroy();
+  CreateTransferObjects();
+  // The document is the signed-in user's from the list's first window on.
+  if (!downloads_->Loaded()) {
+    downloads_->SetDocumentPath(TransferDocument::PathFor(config_.DataFolder(), user));
+    downloads_->SetUser(user);
+  }
+  downloads_->SetCoins(coins);
+  homePanel_.SetDownloadList(downloads_.get());
   if (!CreateFrom(IDD_MAIN)) return 0;
   unfiltered_ = ReadUnfilteredMode();
   shareLibrary_.SetUnfiltered(unfiltered_);
@@ -39,10 +50,34 @@ void MainWindow::Stop() {
   ModuleStateGuard guard;
   if (state_ == State::NotStarted && Handle() == nullptr) return;
   state_ = State::Stopping;
+  if (downloads_ != nullptr) downloads_->Stop();
   shareLibrary_.Stop();
   if (Handle() != nullptr) Destroy();
+  homePanel_.SetDownloadList(nullptr);
+  downloads_.reset();
   ReleaseOle();
   state_ = State::NotStarted;
+}
+
+// The finished-download list, the upload history and the upload manager
+// join the download list here, in that order around it.
+void MainWindow::CreateTransferObjects() {
+  if (downloads_ != nullptr) return;
+  downloads_ = std::make_unique<DownloadList>(host_, config_.ExecutableFolder());
+  // A plain lookup: a download asking for an unknown hash is no withdrawal.
+  downloads_->findSharedFile = [this](const std::string& hash, std::string& path) {
+    SharedFileInfo found;
+    if (!shareLibrary_.FindByMd5(hash, &found)) return false;
+    path = found.path;
+    return true;
+  };
+  downloads_->addFinishedFile = [this](const std::string& path, const std::string& hash, uint32_t size,
+                                       int32_t category) {
+    shareLibrary_.AddFinishedDownload(category, path, hash, size);
+  };
+  downloads_->onStatus = [this](int32_t coins, int32_t tasks, int32_t sources) {
+    status_.Update(coins, StatusLine::kKeep, tasks, StatusLine::kKeep, sources, StatusLine::kKeep);
+  };
 }
 
 void MainWindow::Suspend() {
@@ -56,6 +91,7 @@ void MainWindow::Suspend() {
 void MainWindow::Resume(int32_t, int32_t, int32_t) {
   ModuleStateGuard guard;
   if (!Started()) return;
+  startTime_ = GetTickCount();
   shareLibrary_.Resume();
   friendPanel_.Rebuild(host_, user_);
   state_ = State::Running;
@@ -107,6 +143,7 @@ void MainWindow::SetAccount(int32_t coins, int32_t pointsA, int32_t pointsB) {
   ModuleStateGuard guard;
   if (!Started()) return;
   coins_ = coins;
+  if (downloads_ != nullptr) downloads_->SetCoins(coins);
   int64_t points = std::min<int64_t>(static_cast<int64_t>(pointsA) + pointsB, INT32_MAX);
   status_.Update(coins, static_cast<int32_t>(std::max<int64_t>(points, INT32_MIN + 1)), StatusLine::kKeep,
                  StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep);
@@ -136,17 +173,20 @@ int32_t MainWindow::OpenFile(int32_t kind, int32_t, int32_t, const char* path) {
   return result > 32 ? 1 : 0;
 }
 
+// Values of the main object, window or not.
 int32_t MainWindow::GetMainValues(int32_t* a, int32_t* b) {
   ModuleStateGuard guard;
-  if (!Started() || a == nullptr || b == nullptr) return 0;
+  if (a == nullptr || b == nullptr) return 0;
   *a = static_cast<int32_t>(user_);
   *b = coins_;
   return 1;
 }
 
+// A setting of "custom.ini": a client may ask before Start, which reads it.
 int32_t MainWindow::GetSyncDownloadLimit() {
   ModuleStateGuard guard;
-  return Started() ? config_.SyncDownloadLimit() : 0;
+  if (!Started()) config_.Read();
+  return config_.SyncDownloadLimit();
 }
 
 int32_t MainWindow::Slot8(int32_t, int32_t, int32_t) {
@@ -160,8 +200,9 @@ void MainWindow::Slot33(int32_t, int32_t) { ModuleStateGuard guard; }
 
 // --- operations of the share library and the transfer lists ---------------
 // These belong to components that are not part of the frame: the share
-// library's are handed to it; until the transfer lists are created here,
-// theirs answer their failure value and do nothing.
+// library's and the download list's are handed to them; until the upload
+// side is created here, its operations answer their failure value and do
+// nothing.
 
 int32_t MainWindow::UploadPeerSetHas(uint32_t) {
   ModuleStateGuard guard;
@@ -178,9 +219,26 @@ UploadRecord* MainWindow::AddUpload(const char*, const char*, int32_t, uint32_t,
   return nullptr;
 }
 
-int32_t MainWindow::AddHostDownload(const char*, int32_t, const char*, uint32_t, const char*) {
+int32_t MainWindow::AddClientDownload(const char* name, int32_t category, const char* hash, uint32_t size,
+                                      const char* comment) {
+  if (!Started() || downloads_ == nullptr || name == nullptr || hash == nullptr) return kDownloadNotReady;
+  DownloadList::Request request;
+  request.hash = hash;
+  request.category = category;
+  request.fileName = name;
+  request.size = size;
+  request.comment = comment != nullptr ? comment : "";
+  return downloads_->Add(request);
+}
+
+// The client's `a` is taken as the file's category.
+int32_t MainWindow::AddHostDownload(const char* name, int32_t a, const char* hash, uint32_t size, const char* comment) {
   ModuleStateGuard guard;
-  return kDownloadNotReady;
+  int32_t result = AddClientDownload(name, a, hash, size, comment);
+  if (result == kDownloadNotReady || host_ == nullptr) return result;
+  if (DownloadTask* task = downloads_->FindTaskByHash(FieldText::LowerHash(hash)))
+    host_->DownloadAdded(name, downloads_->RowOf(task));
+  return result;
 }
 
 int32_t MainWindow::GetShareListFile(uint32_t peer, char* digest, char* path) {
@@ -190,9 +248,11 @@ int32_t MainWindow::GetShareListFile(uint32_t peer, char* digest, char* path) {
 
 void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
 
-int32_t MainWindow::AddDownload(const char*, const char*, uint32_t, const char*) {
+// The client names no category: the file counts as "other".
+int32_t MainWindow::AddDownload(const char* name, const char* hash, uint32_t size, const char* comment) {
   ModuleStateGuard guard;
-  return kDownloadNotReady;
+  constexpr int32_t kOtherCategory = 8;
+  return AddClientDownload(name, kOtherCategory, hash, size, comment);
 }
 
 void MainWindow::AddTopTenEntry(int32_t position, int32_t value, const char* hash, const char* fileName,
@@ -213,14 +273,19 @@ int32_t MainWindow::LookupSharedFile(const char* hash, char* path, int32_t* hidd
   return shareLibrary_.LookupSharedFile(hash, path, hidden, category);
 }
 
-int32_t MainWindow::SetDownloadFolder(const char*, int32_t) {
+int32_t MainWindow::SetDownloadFolder(const char* path, int32_t value) {
   ModuleStateGuard guard;
-  return 0;
+  if (!Started() || downloads_ == nullptr) return 0;
+  downloads_->SetDownloadFolder(path);
+  downloads_->SetAskForFolder(value != 0);
+  return 1;
 }
 
-const char* MainWindow::GetDownloadFolder(int32_t*) {
+const char* MainWindow::GetDownloadFolder(int32_t* value) {
   ModuleStateGuard guard;
-  return "";
+  if (downloads_ == nullptr) return "";
+  if (value != nullptr) *value = downloads_->AskForFolder() ? 1 : 0;
+  return downloads_->DownloadFolder().c_str();
 }
 
 int32_t MainWindow::OpenShareLibrary(uint32_t user, char* id, int32_t* count) {
@@ -229,11 +294,10 @@ int32_t MainWindow::OpenShareLibrary(uint32_t user, char* id, int32_t* count) {
   return shareLibrary_.OpenShareLibrary(user, id, count);
 }
 
-// Nothing is transferred before the transfer lists exist.
 int32_t MainWindow::GetBusy(uint32_t* flags) {
   ModuleStateGuard guard;
   if (!Started() || flags == nullptr) return 0;
-  *flags = 0;
+  *flags = downloads_ != nullptr && downloads_->RunningCount() > 0 ? kBusyDownloading : 0;
   return 1;
 }
 

@@ -6,6 +6,7 @@
 #include "frame/ModuleState.h"
 #include "frame/PluginApp.h"
 #include "frame/ResourceIds.h"
+#include "frame/XmlArena.h"
 
 extern "C" int getType() {
   ModuleStateGuard guard;
@@ -19,14 +20,23 @@ extern "C" void* getNameIcon(char* name) {
   return LoadIconA(module, MAKEINTRESOURCEA(IDI_PLUGIN));
 }
 
+// Nothing may unwind into the client: a failure is the answer.
 extern "C" PluginInterface* init(HostClient* host) {
   ModuleStateGuard guard;
-  return PluginApp::Instance().Init(host);
+  try {
+    return PluginApp::Instance().Init(host);
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 extern "C" bool PluginInitialize(CWnd*) {
   ModuleStateGuard guard;
-  return PluginApp::Instance().Initialize();
+  try {
+    return PluginApp::Instance().Initialize();
+  } catch (...) {
+    return false;
+  }
 }
 
 // Only the main window object is made here: no window, no file, no COM.
@@ -38,6 +48,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     // at process exit other threads are gone and the system frees it all.
     if (reserved == nullptr) {
       PluginApp::Instance().ExitInstance();
+      XmlArena::ReleaseSpareBlocks();
     } else {
       PluginApp::Instance().Abandon();
     }

@@ -2,109 +2,74 @@
 
 #include <windows.h>
 
-#include <expat.h>
-
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
+#include <memory>
+
+#include "frame/XmlCodePage.h"
+#include "frame/XmlTreeBuilder.h"
+#include "frame/XmlWriter.h"
+#include "win/Handles.h"
+#include "win/ReplacingFile.h"
 
 namespace {
 
-// Expat hands names and text over as UTF-16; the tree keeps the code page.
-// Fails when the result would not fit the reader's fixed buffer.
-bool ToCodePage(std::wstring_view wide, std::string& out) {
-  out.clear();
-  if (wide.empty()) return true;
-  char buffer[XmlDocument::kMaxConverted];
-  // One byte of the buffer stays for the terminator the original text carried.
-  int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), buffer,
-                                   sizeof buffer - 1, nullptr, nullptr);
-  if (length <= 0) return false;
-  out.assign(buffer, length);
+std::atomic<int> tempFileCounter{0};
+
+// Saves from several threads each take their own counter value; a name left
+// behind by an earlier process is passed over.
+bool OpenTemporaryBeside(win::ReplacingFile& file, const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "tovakTempFile%d.temp", tempFileCounter.fetch_add(1));
+    if (file.OpenWithTemporary(path, folder + name)) return true;
+    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
+// The whole file, or false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& content) {
+  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart >= 0x40000000) return false;
+  content.resize(static_cast<size_t>(size.QuadPart));
+  size_t done = 0;
+  while (done < content.size()) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), &content[done], static_cast<DWORD>(content.size() - done), &got, nullptr) || got == 0) {
+      return false;
+    }
+    done += got;
+  }
   return true;
 }
-
-std::wstring CodePageToUtf16(std::string_view text) {
-  std::wstring wide;
-  if (text.empty()) return wide;
-  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  wide.resize(length);
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-// Builds the tree from Expat's callbacks, the current element moving down
-// and up with the start and end tags.
-class TreeBuilder {
- public:
-  TreeBuilder(XML_Parser parser, XmlElement& root) : parser_(parser), current_(&root) {
-    XML_SetUserData(parser, this);
-    XML_SetElementHandler(parser, &TreeBuilder::OnStart, &TreeBuilder::OnEnd);
-    XML_SetCharacterDataHandler(parser, &TreeBuilder::OnText);
-  }
-
- private:
-  static void XMLCALL OnStart(void* self, const XML_Char* tag, const XML_Char** attributes) {
-    static_cast<TreeBuilder*>(self)->Start(tag, attributes);
-  }
-  static void XMLCALL OnEnd(void* self, const XML_Char*) {
-    auto* builder = static_cast<TreeBuilder*>(self);
-    if (builder->current_->Parent() != nullptr) builder->current_ = builder->current_->Parent();
-  }
-  static void XMLCALL OnText(void* self, const XML_Char* text, int length) {
-    static_cast<TreeBuilder*>(self)->Text(std::wstring_view(text, length));
-  }
-
-  void Start(const XML_Char* tag, const XML_Char** attributes) {
-    std::string name;
-    // A name or value too long for the reader's buffers makes the document unreadable.
-    if (!ToCodePage(tag, name)) return Refuse();
-    auto* element = XmlElement::NewElement(name);
-    current_->AddChild(element);
-    current_ = element;
-    for (int i = 0; attributes[i] != nullptr; i += 2) {
-      std::string attrName, attrValue;
-      if (!ToCodePage(attributes[i], attrName) || !ToCodePage(attributes[i + 1], attrValue)) {
-        return Refuse();
-      }
-      element->SetAttribute(attrName, attrValue);
-    }
-  }
-
-  // Only the last chunk an element receives survives; a chunk too long for
-  // the buffer reads as an empty text.
-  void Text(std::wstring_view chunk) {
-    std::string text;
-    if (!ToCodePage(chunk, text)) text.clear();
-    size_t start = text.find_first_not_of("\t\n\r ");
-    text.erase(0, start == std::string::npos ? text.size() : start);
-    std::replace(text.begin(), text.end(), '?', '&');
-    current_->SetText(std::move(text));
-  }
-
-  void Refuse() { XML_StopParser(parser_, XML_FALSE); }
-
-  XML_Parser parser_;
-  XmlElement* current_;
-};
-
-std::atomic<int> tempFileCounter{0};
 
 }  // namespace
 
 XmlDocument* XmlDocument::NewDocument() { return new XmlDocument(); }
 
 XmlElement* XmlDocument::Clone(bool deep) const {
-  auto* clone = new XmlDocument();
-  if (deep) CloneChildrenInto(*clone);
+  XmlDocument* clone = nullptr;
+  try {
+    clone = new XmlDocument();
+    if (deep) CloneChildrenInto(*clone);
+  } catch (...) {
+    delete clone;
+    return nullptr;
+  }
   return clone;
 }
 
 void XmlDocument::Write(std::string& buffer) const {
-  buffer += kDeclaration;
-  for (size_t i = 0; i < ChildCount(); ++i) Child(i)->Write(buffer);
+  XmlWriter writer(buffer);
+  writer.Raw(kDeclaration, std::strlen(kDeclaration));
+  for (size_t i = 0; i < ChildCount(); ++i) writer.Element(*Child(i));
+  writer.Finish();
 }
 
 void XmlDocument::SetAttribute(const std::string&, const std::string&) {}
@@ -117,58 +82,53 @@ void XmlDocument::Release() {
 }
 
 bool XmlDocument::Load(const std::string& path) {
-  std::string text;
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    DeleteChildren();
-    return false;
+  try {
+    std::string text;
+    if (ReadWholeFile(path, text)) {
+      const char* zero = XmlCodePage::FindByte(text.data(), text.size(), '\0');
+      return ParseBytes(text.data(), zero != nullptr ? zero - text.data() : text.size());
+    }
+  } catch (...) {
   }
-  char chunk[16384];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-  std::fclose(file);
-  // The text ends at its first zero, as the reader always saw it.
-  text.resize(std::strlen(text.c_str()));
-  return Parse(text);
+  DeleteChildren();
+  return false;
 }
 
-bool XmlDocument::Parse(const std::string& source) {
-  DeleteChildren();
-  size_t declarationEnd = source.find("?>");
-  std::string text = source.substr(declarationEnd == std::string::npos ? 0 : declarationEnd + 2);
-  // References are never interpreted: '&' travels as '?' through the parser.
-  std::replace(text.begin(), text.end(), '&', '?');
-  // The byte-order mark tells Expat the byte order of its UTF-16 input.
-  std::wstring wide = L"\xFEFF" + CodePageToUtf16(text);
+bool XmlDocument::Parse(const std::string& text) {
+  // The text ends at its first zero, as it does for a loaded file.
+  const char* zero = XmlCodePage::FindByte(text.data(), text.size(), '\0');
+  return ParseBytes(text.data(), zero != nullptr ? zero - text.data() : text.size());
+}
 
-  // Each parse has a parser and builder of its own, so threads never share one.
-  XML_Parser parser = XML_ParserCreate(L"UTF-16");
-  if (parser == nullptr) return false;
-  TreeBuilder builder(parser, *this);
-  bool parsed = XML_Parse(parser, reinterpret_cast<const char*>(wide.data()),
-                          static_cast<int>(wide.size() * sizeof(wchar_t)), XML_TRUE) == XML_STATUS_OK;
-  XML_ParserFree(parser);
+bool XmlDocument::ParseBytes(const char* text, size_t length) {
+  DeleteChildren();
+  size_t start = 0;
+  for (const char* question = text; (question = XmlCodePage::FindByte(question, text + length - question, '?'));) {
+    if (++question < text + length && *question == '>') {
+      start = question + 1 - text;
+      break;
+    }
+  }
+  bool parsed = false;
+  try {
+    parsed = XmlTreeBuilder::Build(*this, text + start, length - start);
+  } catch (...) {
+  }
   if (!parsed) DeleteChildren();
   return parsed;
 }
 
 bool XmlDocument::Save(const std::string& path) const {
-  std::string buffer;
-  Write(buffer);
-  // The in-memory '&' of attribute values was read as '?'; the file has '&'.
-  size_t declarationEnd = buffer.find("?>");
-  if (declarationEnd != std::string::npos) {
-    std::replace(buffer.begin() + declarationEnd + 2, buffer.end(), '?', '&');
+  try {
+    win::ReplacingFile file;
+    if (!OpenTemporaryBeside(file, path)) return false;
+    // In the file, every "?" after the declaration stands for the "&" that
+    // the reader turned into "?".
+    XmlWriter writer(file, true);
+    writer.Raw(kDeclaration, std::strlen(kDeclaration));
+    for (size_t i = 0; i < ChildCount(); ++i) writer.Element(*Child(i));
+    return writer.Finish() && file.Commit();
+  } catch (...) {
+    return false;
   }
-
-  char tempName[64];
-  std::snprintf(tempName, sizeof tempName, "tovakTempFile%d.temp", tempFileCounter.fetch_add(1));
-  FILE* temp = std::fopen(tempName, "wb");
-  if (temp == nullptr) return false;
-  bool written = std::fwrite(buffer.data(), 1, buffer.size(), temp) == buffer.size();
-  written = std::fclose(temp) == 0 && written;
-  // A short temporary file must never replace a good document.
-  bool copied = written && CopyFileA(tempName, path.c_str(), FALSE) != FALSE;
-  DeleteFileA(tempName);
-  return copied;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the plug-in's own images: the icon (peershare.ico) and the search
+"""Draws the plug-in's own images: the icon (peershare.ico), the search
 animation (searching.avi, uncompressed 24-bit frames the animation control
-plays without a codec). Run it to regenerate both files beside this script."""
+plays without a codec) and the play image of the transfer lists (play.bmp).
+Run it to regenerate the files beside this script."""
 import math
 import os
 import struct
@@ -96,6 +97,23 @@ def write_avi(path, size=16, steps=8):
         f.write(riff_list(b'RIFF', b'AVI ', body))
 
 
+def write_play_bitmap(path, size=16):
+    """A green triangle pointing right on white: the list's "play" cell."""
+    rows = []
+    for y in range(size):
+        row = b''
+        for x in range(size):
+            inside = 4 <= x <= 12 and abs(y - 7.5) <= (12 - x) * 0.7 + 0.5
+            row += bytes((0x30, 0xA0, 0x2E)) if inside else bytes((0xFF, 0xFF, 0xFF))
+        rows.append(row)
+    pixels = b''.join(reversed(rows))
+    info = struct.pack('<IiiHHIIiiII', 40, size, size, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    with open(path, 'wb') as f:
+        f.write(header + info + pixels)
+
+
 if __name__ == '__main__':
     write_icon(os.path.join(HERE, 'peershare.ico'))
     write_avi(os.path.join(HERE, 'searching.avi'))
+    write_play_bitmap(os.path.join(HERE, 'play.bmp'))

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
 #include <string>
 
@@ -149,7 +150,20 @@ TEST_F(MainWindowTest, RecommendationMailNamesTheUser) {
   ASSERT_EQ(plugin_.Start(77123, 0, 0), 1);
   std::string mail = window_.RecommendationMail();
   EXPECT_EQ(mail.rfind("mailto:?subject=好东西推荐&body=", 0), 0u);
-  EXPECT_NE(mail.find("77123"), std::string::npos);
+  ASSERT_GT(mail.size(), 5u);
+  EXPECT_EQ(mail.substr(mail.size() - 5), "77123");
+  EXPECT_FALSE(isdigit(static_cast<unsigned char>(mail[mail.size() - 6])));
+}
+
+TEST_F(MainWindowTest, ResumeRestartsTheTrafficClock) {
+  ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
+  const DWORD started = window_.TrafficClockStart();
+  EXPECT_LE(GetTickCount() - started, 5000u);
+  plugin_.Suspend();
+  Sleep(50);
+  plugin_.Resume(0, 0, 0);
+  EXPECT_GE(window_.TrafficClockStart() - started, 40u);
+  EXPECT_LE(GetTickCount() - window_.TrafficClockStart(), 5000u);
 }
 
 TEST_F(MainWindowTest, StopDestroysTheWindowAndLaterOperationsDoNothing) {
@@ -164,10 +178,11 @@ TEST_F(MainWindowTest, StopDestroysTheWindowAndLaterOperationsDoNothing) {
   plugin_.ShowPanel(2);
   plugin_.AddPeer(5, 0, "x");
   EXPECT_EQ(plugin_.ShowPeer(5), 0);
+  // Values that need no window are still there.
   int32_t a = -7, b = -7;
-  EXPECT_EQ(plugin_.GetMainValues(&a, &b), 0);
-  EXPECT_EQ(a, -7);
-  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 0);
+  EXPECT_EQ(plugin_.GetMainValues(&a, &b), 1);
+  EXPECT_EQ(a, 10001);
+  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 3);
   EXPECT_EQ(window_.Handle(), nullptr);
   // A second start after a stop makes a new window.
   ASSERT_EQ(plugin_.Start(10001, 0, 0), 1);
@@ -175,10 +190,7 @@ TEST_F(MainWindowTest, StopDestroysTheWindowAndLaterOperationsDoNothing) {
 }
 
 TEST_F(MainWindowTest, OperationsBeforeStartAnswerTheirFailureValues) {
-  int32_t a = -7, b = -7;
-  EXPECT_EQ(plugin_.GetMainValues(&a, &b), 0);
   EXPECT_EQ(plugin_.ShowPeer(1), 0);
-  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 0);
   EXPECT_EQ(plugin_.OpenFile(1, 0, 0, "C:\\windows\\win.ini"), 0);
   uint32_t flags = 99;
   EXPECT_EQ(plugin_.GetBusy(&flags), 0);
@@ -204,10 +216,6 @@ TEST_F(MainWindowTest, OperationsOfLaterComponentsReportNoSuccess) {
   EXPECT_EQ(plugin_.AddHostDownload("a", 0, "h", 10, ""), kDownloadNotReady);
   EXPECT_TRUE(host_.CallsOf("DownloadAdded").empty());
   EXPECT_EQ(plugin_.AddDownload("a", "h", 10, ""), kDownloadNotReady);
-  EXPECT_EQ(plugin_.SetDownloadFolder("C:\\d", 1), 0);
-  int32_t value = -3;
-  EXPECT_STREQ(plugin_.GetDownloadFolder(&value), "");
-  EXPECT_EQ(value, -3);
   EXPECT_EQ(plugin_.HashFile("C:\\a", 0), 0);
   uint32_t flags = 99;
   EXPECT_EQ(plugin_.GetBusy(&flags), 1);
@@ -223,6 +231,19 @@ TEST_F(MainWindowTest, OpenFileReportsWhetherTheShellOpenedThePath) {
   EXPECT_EQ(plugin_.OpenFile(1, 0, 0, temp_.File("missing.txt").c_str()), 0);
   EXPECT_EQ(plugin_.OpenFile(2, 0, 0, temp_.Path().c_str()), 0);
   EXPECT_EQ(plugin_.OpenFile(1, 0, 0, nullptr), 0);
+}
+
+// A client may ask for these at load time, before there is a window.
+TEST_F(MainWindowTest, ValuesThatNeedNoWindowAnswerBeforeStart) {
+  int32_t a = -7, b = -7;
+  EXPECT_EQ(plugin_.GetMainValues(&a, &b), 1);
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(b, 0);
+  EXPECT_EQ(plugin_.GetMainValues(nullptr, &b), 0);
+  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 3);
+  WriteIni("SyncDownloadLimit=7\r\n");
+  EXPECT_EQ(plugin_.GetSyncDownloadLimit(), 7);
+  EXPECT_EQ(window_.Handle(), nullptr);
 }
 
 TEST_F(MainWindowTest, CustomIniKeysAndTheirDefaults) {

@@ -44,11 +44,13 @@ TEST_F(PluginAppInFolder, AHostHandedOverAfterInitializeReachesTheWindow) {
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
   plugin->SetAccount(1, 2, 3);
   EXPECT_NE(app_.Main()->Status().Text().find("当前在线 55"), std::string::npos);
-  EXPECT_EQ(host_.CallsOf("GetImageList").size(), 1u);
+  // Once for the initial window when the host arrives, once for the main
+  // window that Start puts in its place.
+  EXPECT_EQ(host_.CallsOf("GetImageList").size(), 2u);
   plugin->Stop();
 }
 
-TEST_F(PluginAppInFolder, InitializeCreatesTheInitialWindowOnceAndStartKeepsIt) {
+TEST_F(PluginAppInFolder, InitializeCreatesTheInitialWindowOnceAndStartReplacesIt) {
   PluginInterface* plugin = app_.Init(&host_);
   EXPECT_TRUE(app_.Initialize());
   HWND initial = app_.Main()->Handle();
@@ -58,12 +60,22 @@ TEST_F(PluginAppInFolder, InitializeCreatesTheInitialWindowOnceAndStartKeepsIt) 
   EXPECT_EQ(GetDlgItem(initial, IDC_STATUS_LINE), nullptr);
   EXPECT_TRUE(app_.Initialize());
   EXPECT_EQ(app_.Main()->Handle(), initial);
+  // The initial window lacks the search bar, the status line and the help
+  // buttons: Start puts the main window proper in its place.
   ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
-  EXPECT_EQ(app_.Main()->Handle(), initial);
-  plugin->ShowPanel(MainWindow::kFriends);  // works without most controls
-  EXPECT_EQ(app_.Main()->VisiblePanel(), MainWindow::kFriends);
-  plugin->Stop();
+  HWND main = app_.Main()->Handle();
   EXPECT_FALSE(IsWindow(initial));
+  ASSERT_NE(main, nullptr);
+  for (int id : {IDC_STATUS_LINE, IDC_SEARCH_TEXT, IDC_QUICK_GUIDE, IDC_PLAYER_DOWNLOADS, IDC_HELP_PAGE})
+    EXPECT_NE(GetDlgItem(main, id), nullptr) << id;
+  plugin->ShowPanel(MainWindow::kFriends);
+  EXPECT_EQ(app_.Main()->VisiblePanel(), MainWindow::kFriends);
+  // A second Start (after Stop) keeps to the main window too.
+  plugin->Stop();
+  EXPECT_FALSE(IsWindow(main));
+  ASSERT_EQ(plugin->Start(10001, 0, 0), 1);
+  EXPECT_NE(GetDlgItem(app_.Main()->Handle(), IDC_STATUS_LINE), nullptr);
+  plugin->Stop();
 }
 
 }  // namespace

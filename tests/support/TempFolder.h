@@ -16,6 +16,8 @@ class TempFolder {
     char name[MAX_PATH];
     wsprintfA(name, "%stvtest-%lu-%ld", base, GetCurrentProcessId(), InterlockedIncrement(&sequence));
     path_ = name;
+    // A run that was killed may have left a folder of the same name.
+    RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
   }
   ~TempFolder() { RemoveTree(path_); }

@@ -50,7 +50,8 @@ class WebServerDouble {
     return path;
   }
   // Rules of hosts/webserver/web_server_double.py, one a line:
-  // "PATH status CODE", "PATH truncate BYTES", "PATH drop", "PATH delay MS".
+  // "PATH status CODE", "PATH truncate BYTES", "PATH drop", "PATH delay MS",
+  // "PATH pace MS", "PATH norange", "PATH length TEXT", "PATH nolength".
   bool SetRules(const std::string& rules) const { return WriteFileBytes(root_ + "\\.rules", rules); }
   // Every request so far: its line, its headers, a blank line.
   std::string Log() const { return ReadFileBytes(log_); }

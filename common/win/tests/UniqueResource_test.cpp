@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "win/Handles.h"
+#include "win/IcmpHandles.h"
+#include "win/OleHandles.h"
 
 namespace {
 
@@ -125,6 +127,35 @@ TEST(UniqueHandles, ResetClosesTheKernelHandle) {
   SetLastError(0);
   EXPECT_FALSE(GetHandleInformation(raw, &flags));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+// The ICMP echo owner calls the closer that came with the handle, once, and
+// never for a handle that was not made.
+std::vector<HANDLE> icmpClosed;
+BOOL WINAPI CloseFakeEcho(HANDLE handle) {
+  icmpClosed.push_back(handle);
+  return TRUE;
+}
+
+TEST(UniqueHandles, IcmpEchoHandlesCloseWithTheirOwnCloser) {
+  icmpClosed.clear();
+  {
+    win::UniqueIcmpEcho failed(win::IcmpEchoHandle{INVALID_HANDLE_VALUE, &CloseFakeEcho});
+    EXPECT_FALSE(failed);
+    win::UniqueIcmpEcho echo(win::IcmpEchoHandle{Fake(21), &CloseFakeEcho});
+    EXPECT_TRUE(echo);
+    win::UniqueIcmpEcho moved(std::move(echo));
+    EXPECT_FALSE(echo);
+  }
+  EXPECT_EQ(icmpClosed, std::vector<HANDLE>{Fake(21)});
+}
+
+TEST(UniqueHandles, BstrOwnerFreesTheString) {
+  win::UniqueBstr text(SysAllocString(L"ROOT\\CIMV2"));
+  ASSERT_TRUE(text);
+  EXPECT_EQ(SysStringLen(text.Get()), 10u);
+  text.Reset();
+  EXPECT_FALSE(text);
 }
 
 }  // namespace
