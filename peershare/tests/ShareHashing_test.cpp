@@ -270,11 +270,21 @@ TEST_F(ShareHashingTest, AnAnswerAboutAnotherFileDoesNotHideTheOneThePassWaitsFo
 }
 
 TEST(ShareHashingStop, StopDuringAPassSavesTheLastStateAndLeavesNoThreadOrHandle) {
+  size_t doubleLeaves = 0;
   {
     // A first library loads what the system keeps loaded afterwards.
     ShareSession warmUp;
     ASSERT_TRUE(warmUp.WriteDocument({}));
     ASSERT_TRUE(warmUp.Start());
+    warmUp.Library().Stop();
+    // What loading and freeing the hash plug-in double costs by itself. On
+    // i686 its runtime registers its unwind tables under a once-lock that
+    // keeps a thread handle and an event for the loading thread; the library
+    // is answerable only for what it leaves beyond that.
+    const size_t withoutDouble = HandlesOfThisProcess();
+    { win::UniqueModule plugin(LoadLibraryA(warmUp.Client().HashPluginPath().c_str())); }
+    doubleLeaves = HandlesOfThisProcess() - std::min(withoutDouble, HandlesOfThisProcess());
+    EXPECT_LE(doubleLeaves, 2u);
   }
   const std::vector<DWORD> before = ThreadsOfThisProcess();
   const size_t handlesBefore = HandlesOfThisProcess();
@@ -315,7 +325,7 @@ TEST(ShareHashingStop, StopDuringAPassSavesTheLastStateAndLeavesNoThreadOrHandle
   // Once the library object is gone, so is every handle it had (its locks
   // hold events of their own while they live).
   session.reset();
-  EXPECT_LE(HandlesOfThisProcess(), handlesBefore);
+  EXPECT_LE(HandlesOfThisProcess(), handlesBefore + doubleLeaves);
 }
 
 TEST_F(ShareHashingTest, ASuspendedWorkerHoldsThePassBetweenFilesAndStillStops) {
