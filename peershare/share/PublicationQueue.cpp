@@ -42,6 +42,14 @@ void PublicationQueue::Clear() {
   wakeUpPending_ = false;
 }
 
+std::deque<Publication> PublicationQueue::TakeAll() {
+  std::lock_guard<std::mutex> guard(lock_);
+  std::deque<Publication> taken;
+  taken.swap(records_);
+  wakeUpPending_ = false;
+  return taken;
+}
+
 size_t PublicationQueue::Size() const {
   std::lock_guard<std::mutex> guard(lock_);
   return records_.size();

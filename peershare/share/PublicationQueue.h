@@ -36,6 +36,8 @@ class PublicationQueue {
   bool Rewake();
   // Drops every record: they belong to a session that ended.
   void Clear();
+  // Takes every record, in order.
+  std::deque<Publication> TakeAll();
   size_t Size() const;
 
  private:

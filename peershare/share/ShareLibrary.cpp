@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "frame/HostClient.h"
@@ -131,10 +132,30 @@ void ShareLibrary::EndThreadsAndSave() {
   }
   bool ended = worker_.Stop(timing_.stopGrace, timing_.stopPatience);
   folderWatch_.Join();
+  KeepUndeliveredPublications();
   SaveDocument();
-  // Records of this session must not reach the host in the next one.
-  publications_.Clear();
   if (ended) hashPlugin_.Unload(timing_.hashPluginUnloadWait);
+}
+
+// Records still queued when the window goes never reach the host, and their
+// files' digests stand unchanged in the document, so the next session would
+// not hash them again (every reShare mark is reset when a worker starts).
+// Their files lose the time they were hashed at instead: the next session's
+// first pass hashes and publishes them again, and keeps their digests
+// meanwhile. The records themselves must not reach the host then.
+void ShareLibrary::KeepUndeliveredPublications() {
+  std::deque<Publication> undelivered = publications_.TakeAll();
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  XmlElement* root = document_.Root();
+  if (undelivered.empty() || root == nullptr) return;
+  std::unordered_map<std::string, XmlElement*> files;
+  XmlElement::List paths;
+  root->FindAll(paths, true, "filePath");
+  for (XmlElement* path : paths) files.emplace(path->Text(), path->Parent());
+  for (const Publication& record : undelivered) {
+    auto file = files.find(record.path);
+    if (record.publish && file != files.end() && file->second != nullptr) file->second->SetAttribute("time", "0");
+  }
 }
 
 void ShareLibrary::SaveDocument() {

@@ -194,6 +194,7 @@ class ShareLibrary {
   void OnWorkerMessage(const MSG& message);
   void ReportUnknownHash(const std::string& hash, const char* path);
   void EndThreadsAndSave();
+  void KeepUndeliveredPublications();
   void SaveDocument();
 
   // --- ShareLibraryHashing.cpp (worker thread)

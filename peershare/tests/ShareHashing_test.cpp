@@ -200,6 +200,35 @@ TEST_F(ShareHashingTest, FilesThatVanishLeaveTheDocumentAndFilesHeldOpenStay) {
   EXPECT_EQ(saved.FindByText(true, "filePath", vanishing), nullptr);
 }
 
+TEST_F(ShareHashingTest, PublicationsLeftAtTheStopReachTheHostInTheNextSession) {
+  const std::string song = session_.MediaFile("歌.mp3", "song"), other = session_.MediaFile("曲.mp3", "other");
+  ASSERT_TRUE(session_.WriteDocument({{"音乐", song, ""}, {"音乐", other, ""}}));
+  ASSERT_TRUE(session_.Start());
+  ASSERT_TRUE(session_.WaitForPasses(1));
+  Host().ClearCalls();
+  // Queued, but the window ends before it gets to the record.
+  Publication record;
+  record.code = 1;
+  record.path = song;
+  record.hash = Md5::OfText("song");
+  Library().QueuePublication(record);
+  Library().Stop();
+  EXPECT_TRUE(Host().CallsOf("PublishFile").empty());
+  XmlDocument saved;
+  ASSERT_TRUE(saved.Load(session_.DocumentPath()));
+  XmlElement* savedPath = saved.FindByText(true, "filePath", song);
+  ASSERT_NE(savedPath, nullptr);
+  EXPECT_EQ(AttributeOf(*savedPath->Parent(), "time"), "0");
+  EXPECT_EQ(AttributeOf(*savedPath->Parent(), "MD5"), Md5::OfText("song"));
+  EXPECT_EQ(AttributeOf(*saved.FindByText(true, "filePath", other)->Parent(), "time"), Seconds(other));
+
+  ASSERT_TRUE(session_.Start());
+  ASSERT_TRUE(session_.WaitForPasses(1));
+  EXPECT_EQ(Library().Statistics().filesHashed, 1u);
+  EXPECT_EQ(Host().CallsOf("PublishFile"),
+            (std::vector<std::string>{"PublishFile(\"" + Md5::OfText("song") + "\", \"歌.mp3\", 4, 1, \"/1\", \"\")"}));
+}
+
 TEST_F(ShareHashingTest, EveryEleventhOpeningPauses) {
   std::vector<ShareSession::File> files;
   for (int i = 0; i < 23; ++i) files.push_back({"资料", session_.MediaFile("资料" + std::to_string(i) + ".doc", "x"), ""});
