@@ -153,11 +153,11 @@ bool ShareLibrary::TakeNextFile(HashQueue& queue, PassFile& file, unsigned long 
   if (file.element == nullptr) return false;
   file.element->GetChildText("filePath", file.path);
   file.oldDigest = AttributeOf(*file.element, "MD5");
-  // The size on the disk: the document's may be unknown or old.
+  // The document's size counts; the disk is asked only for a file it has no
+  // size for (each question costs about as much as hashing a small file).
+  unsigned long long size = std::strtoull(AttributeOf(*file.element, "fileSize").c_str(), nullptr, 10);
   long long modified = 0;
-  unsigned long long size = 0;
-  if (!HashQueue::ModificationTime(file.path, modified, &size))
-    size = std::strtoull(AttributeOf(*file.element, "fileSize").c_str(), nullptr, 10);
+  if (size == 0) HashQueue::ModificationTime(file.path, modified, &size);
   bytes += size;
   hashPlugin_.Expect(file.path);
   if (!file.path.empty()) hashPlugin_.HashFile(file.path);
