@@ -1,13 +1,12 @@
 // The row menu of the download list (menu 3055, first sub-menu).
 #include "transfer/DownloadList.h"
 
-#include <cstdio>
-#include <cstring>
-
+#include "controls/Clipboard.h"
 #include "frame/HostClient.h"
 #include "frame/HostTransfer.h"
 #include "frame/ModuleState.h"
 #include "frame/ResourceIds.h"
+#include "share/ShareLink.h"
 #include "transfer/FieldText.h"
 
 namespace {
@@ -161,25 +160,10 @@ void DownloadList::RunPeerCommand(int command, const TaskSource& source) {
 }
 
 std::string DownloadList::ShareLink(const DownloadTask& task) const {
-  char link[512];
-  std::snprintf(link, sizeof link, "tovak://cmd=download|hashid=%s|name=%s|size=%u|type=%d|", task.item.md5.c_str(),
-                task.item.fileName.c_str(), static_cast<unsigned>(task.item.fileSize),
-                static_cast<int>(task.item.fileType));
-  return link;
+  return ::ShareLink(task.item.md5, task.item.fileName, task.item.fileSize, task.item.fileType);
 }
 
-void DownloadList::CopyText(const std::string& text) const {
-  if (!OpenClipboard(window_.Get())) return;
-  EmptyClipboard();
-  win::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
-  if (void* bytes = memory ? GlobalLock(memory.Get()) : nullptr) {
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(memory.Get());
-    // The clipboard owns the memory once it took it.
-    if (SetClipboardData(CF_TEXT, memory.Get()) != nullptr) (void)memory.Release();
-  }
-  CloseClipboard();
-}
+void DownloadList::CopyText(const std::string& text) const { CopyTextToClipboard(window_.Get(), text); }
 
 void DownloadList::DeleteSelected() {
   std::vector<Row> selected = SelectedRows();
