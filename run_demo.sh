@@ -36,7 +36,7 @@ for raw in sys.stdin.buffer:
   echo
   echo "== Components loaded by the demo host (build/win64, under Wine)"
   mkdir -p "$out/bin"
-  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" \
+  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" "$win64/hosts/TvSendMail.dll" \
     "$win64/hosts/browser_double.dll" "$out/bin/"
   # The authority's download server: a web server double on 127.0.0.1 that
   # the assistant host and the download benchmark put their files into.
