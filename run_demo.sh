@@ -7,7 +7,6 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 "$root/build.sh"
 out="$root/build/demo"
 mkdir -p "$out"
-win64="$root/build/win64"
 # The report is UTF-8 with LF line ends throughout. Programs write text in
 # the user's code page (936 here) or in UTF-8, with CR LF or LF: each line is
 # taken as UTF-8 where it is valid UTF-8, as code page 936 otherwise.
@@ -24,7 +23,18 @@ for raw in sys.stdin.buffer:
     sys.stdout.flush()
 '
 }
+# The hosts load the deliverables, the 32-bit DLLs, under the 32-bit Wine;
+# where this machine cannot run 32-bit programs, their 64-bit twins.
+if grep -qx ready "$root/build/wine32/status" && [ -x "$root/build/win32/wine-run.sh" ]; then
+  tree="$root/build/win32"
+  hosts_run="build/win32 (i686, the deliverables) under 32-bit Wine"
+else
+  tree="$root/build/win64"
+  hosts_run="build/win64 (the x86_64 twins) under wine64: $(cat "$root/build/wine32/status" 2>/dev/null)"
+fi
 {
+  echo "== Hosts and DLLs of $hosts_run"
+  echo
   echo "== Export tables of the deliverables (build/win32)"
   for dll in peershare barshare certassist; do
     file="$root/build/win32/$dll/$dll.dll"
@@ -34,10 +44,11 @@ for raw in sys.stdin.buffer:
     if [ "$dll" = certassist ]; then echo "  $(echo "$exports" | wc -l) exported class members"; else echo "$exports"; fi
   done
   echo
-  echo "== Components loaded by the demo host (build/win64, under Wine)"
+  echo "== Components loaded by the demo host"
+  rm -rf "$out/bin"
   mkdir -p "$out/bin"
-  cp "$win64"/{peershare,barshare,certassist}/*.dll "$win64/hosts/"*.exe "$win64/hosts/TvHashFile.dll" "$win64/hosts/TvSendMail.dll" \
-    "$win64/hosts/browser_double.dll" "$out/bin/"
+  cp "$tree"/{peershare,barshare,certassist}/*.dll "$tree/hosts/"*.exe "$tree/hosts/TvHashFile.dll" \
+    "$tree/hosts/TvSendMail.dll" "$tree/hosts/browser_double.dll" "$out/bin/"
   # The authority's download server: a web server double on 127.0.0.1 that
   # the assistant host and the download benchmark put their files into.
   rm -rf "$out/downloads"
@@ -46,11 +57,11 @@ for raw in sys.stdin.buffer:
     --log "$out/download-requests.log" --pid-file "$out/downloads.pid" --daemon
   : > "$out/download-requests.log"
   # The transfer benchmark paints a window: the screen must hold it.
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
-    "$1/wine-run.sh" "$2/bin/demo.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/bin" 2>/dev/null)"
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$tree" bash -c '
+    "$1/wine-run.sh" "$2/bin/demo.exe" "$("$1/wine-run.sh" winepath -w "$2/bin" 2>/dev/null)"
     echo
     echo "== Certificate assistant host (certassist.dll)"
-    downloads=$(/usr/lib/wine/wine64 winepath -w "$2/downloads" 2>/dev/null)
+    downloads=$("$1/wine-run.sh" winepath -w "$2/downloads" 2>/dev/null)
     "$1/wine-run.sh" "$2/bin/assistant.exe" --download "$downloads" "$(cat "$2/downloads.port")"
     echo "-- requests the download server double received (build/demo/download-requests.log):"
     grep -a "^GET \|^Range: " "$2/download-requests.log" | tr -d "\r" | sed "s/^/  /"
@@ -73,23 +84,23 @@ for raw in sys.stdin.buffer:
     for component in peershare certassist barshare; do
       (cd "$2" && "$1/wine-run.sh" "$1/$component/tests/${component}_hostile_input.exe" --count 300 --seed 20261208) ||
         echo "${component}_hostile_input: FAILED"
-    done' _ "$win64" "$out"
+    done' _ "$tree" "$out"
   python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/downloads.pid"
   echo
-  echo "== Toolbar host double with the Share button (barshare.dll; build/win64, under Wine and Xvfb)"
+  echo "== Toolbar host double with the Share button (barshare.dll, under Xvfb)"
   # The browser control double (browser_double.dll) stands in for the
   # browser and for the share window's control; pictures of the share window
   # and of dialog 294 go to build/demo.
   rm -f "$out"/*.png
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$tree" bash -c '
     x11="HKCU\\Software\\Wine\\X11 Driver"
     "$1/wine-run.sh" reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
-    "$1/wine-run.sh" "$2/bin/toolbarhost.exe" --pictures "$(/usr/lib/wine/wine64 winepath -w "$2" 2>/dev/null)"
+    "$1/wine-run.sh" "$2/bin/toolbarhost.exe" --pictures "$("$1/wine-run.sh" winepath -w "$2" 2>/dev/null)"
     status=$?
     "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    exit $status' _ "$win64" "$out" || echo "toolbarhost: FAILED"
+    exit $status' _ "$tree" "$out" || echo "toolbarhost: FAILED"
   echo
-  echo "== peershare in the minimal client host (build/win64, under Wine and Xvfb)"
+  echo "== peershare in the minimal client host (under Xvfb)"
   # The host lays out a client folder below build/demo/client, loads
   # Plugins\peershare.dll from it, logs every HostClient call and saves
   # pictures of the windows; the screen must hold the 800 x 560 main window.
@@ -113,14 +124,14 @@ for raw in sys.stdin.buffer:
   sed 's/\r$//; s/^/  /' "$out/operator/tovakup/filter.ini"
   # Xvfb has no window manager: Wine draws the captions itself while the
   # host runs ("Decorated" off), so the pictures show the window titles.
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$win64" bash -c '
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$root/cmake/wine-session.sh" "$tree" bash -c '
     x11="HKCU\\Software\\Wine\\X11 Driver"
     "$1/wine-run.sh" reg add "$x11" /v Decorated /d N /f >/dev/null 2>&1
-    "$1/wine-run.sh" "$2/bin/clienthost.exe" "$(/usr/lib/wine/wine64 winepath -w "$2/client" 2>/dev/null)" \
+    "$1/wine-run.sh" "$2/bin/clienthost.exe" "$("$1/wine-run.sh" winepath -w "$2/client" 2>/dev/null)" \
       --online 1234 --operator "$3"
     status=$?
     "$1/wine-run.sh" reg delete "$x11" /v Decorated /f >/dev/null 2>&1
-    exit $status' _ "$win64" "$out" "$operator" || echo "clienthost: FAILED"
+    exit $status' _ "$tree" "$out" "$operator" || echo "clienthost: FAILED"
   python3 "$root/hosts/webserver/web_server_double.py" --stop "$out/operator.pid"
   echo "-- requests the operator's server double received (build/demo/operator-requests.log):"
   grep -a '^GET ' "$out/operator-requests.log" | sed 's/^/  /' || echo "  none"

@@ -1,6 +1,22 @@
-# Test programs are Windows programs: CTest starts them through wine64 with the
-# project's own prefix in the build tree (see wine-run.sh.in).
+# Test programs are Windows programs: CTest starts them through the Wine of
+# the tree's processor, in the tree's own prefix (see wine-env.sh.in): the
+# i686 tree under the 32-bit Wine that cmake/setup.sh unpacks into
+# build/wine32, the x86_64 tree under the system's wine64.
 set(WINE_PREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(WINE32_ROOT "${CMAKE_SOURCE_DIR}/build/wine32/root" CACHE PATH "32-bit Wine unpacked by cmake/setup.sh")
+  set(WINE_KIND "32-bit Wine")
+  set(WINE_ARCH win32)
+  set(WINE_LOADER "${WINE32_ROOT}/usr/lib/wine/wine")
+  set(WINE_LIBRARY_PATH "${WINE32_ROOT}/usr/lib/i386-linux-gnu:${WINE32_ROOT}/lib/i386-linux-gnu")
+else()
+  set(WINE_KIND "wine64")
+  set(WINE_ARCH win64)
+  set(WINE_LOADER /usr/lib/wine/wine64)
+  set(WINE_LIBRARY_PATH "")
+endif()
+set(WINE_ENV "${CMAKE_BINARY_DIR}/wine-env.sh")
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-env.sh.in ${WINE_ENV} @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE @ONLY)

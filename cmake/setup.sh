@@ -13,6 +13,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xauth libgcrypt-mingw-w64-dev googletest cmake dpkg-dev patch locales
+  # the 32-bit C library that the 32-bit Wine below runs on (an amd64 package)
+  libc6-i386
   # the web server double of the tests and the main job; the system bzip2 checks published lists
   python3 bzip2
   # a font with Chinese glyphs, for the pictures of peershare's windows
@@ -112,8 +114,89 @@ build_bzip2() { # triple prefix
   cp "$src/bzlib.h" "$prefix/include/"
 }
 
+# 32-bit Wine for the win32 tree, unpacked into build/wine32 without touching
+# dpkg's state: adding the i386 architecture would upgrade libraries that the
+# 64-bit toolchain and wine64 share. apt works on state and cache folders of
+# its own there; the packages are kept, so later runs need no network.
+wine32=$root/build/wine32
+wine32_root=$wine32/root
+wine32_extras=(
+  # winex11 loads these at run time; without them windows lack features
+  libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1
+)
+
+wine32_apt() {
+  local apt=$wine32/apt
+  mkdir -p "$apt/state/lists/partial" "$apt/cache/archives/partial"
+  [ -f "$apt/status" ] || : > "$apt/status"
+  printf '%s\n' 'APT::Architecture "i386";' 'APT::Architectures { "i386"; };' \
+    'APT::Install-Recommends "false";' "Dir::State \"$apt/state\";" "Dir::State::status \"$apt/status\";" \
+    "Dir::Cache \"$apt/cache\";" > "$apt/apt.conf"
+  APT_CONFIG="$apt/apt.conf" "$@"
+}
+
+# libwine's post-install step: Wine's zlib is MinGW's zlib1.dll marked as a
+# builtin DLL; without it user32 fails to load.
+wine32_zlib() {
+  local pair mingw wine in out
+  for pair in i686:i386 x86_64:x86_64; do
+    mingw=${pair%%:*} wine=${pair#*:}
+    in=$wine32_root/usr/$mingw-w64-mingw32/lib/zlib1.dll
+    out=$wine32_root/usr/lib/i386-linux-gnu/wine/$wine-windows/zlib1.dll
+    mkdir -p "${out%/*}"
+    { head -c 64 "$in"; printf 'Wine builtin DLL'; head -c 16 /dev/zero; tail -c +97 "$in"; } > "$out"
+  done
+}
+
+# Runs a 32-bit program with the unpacked libraries.
+wine32_run() { LD_LIBRARY_PATH="$wine32_root/usr/lib/i386-linux-gnu:$wine32_root/lib/i386-linux-gnu" "$@" 2>&1; }
+
+unpack_wine32() {
+  [ -d "$wine32_root" ] && return
+  # The same version as wine64: the 32-bit loader talks to wineserver64.
+  local version
+  version=$(dpkg-query -W -f='${Version}' wine64)
+  if ! ls "$wine32/apt/cache/archives/"wine32_*.deb >/dev/null 2>&1; then
+    echo "setup: downloading 32-bit Wine $version into build/wine32"
+    wine32_apt apt-get update -qq
+    wine32_apt apt-get install -qq -y --download-only "wine32=$version" "libwine=$version" "${wine32_extras[@]}" \
+      >/dev/null
+  fi
+  echo "setup: unpacking 32-bit Wine into build/wine32/root"
+  rm -rf "$wine32_root.tmp"
+  mkdir -p "$wine32_root.tmp"
+  local deb
+  for deb in "$wine32/apt/cache/archives/"*.deb; do
+    # The i386 C library is libc6-i386's, whose loader starts the programs.
+    case ${deb##*/} in libc6_*) continue ;; esac
+    dpkg-deb -x "$deb" "$wine32_root.tmp"
+  done
+  mv "$wine32_root.tmp" "$wine32_root"
+  wine32_zlib
+}
+
+# Leaves build/wine32/status: "ready", or why 32-bit programs cannot run on
+# this machine. The kernel is asked first, so a machine without 32-bit
+# support downloads nothing.
+install_wine32() {
+  local status=$wine32/status answer
+  mkdir -p "$wine32"
+  if answer=$(wine32_run /lib/ld-linux.so.2 --version); then
+    unpack_wine32
+    answer=$(wine32_run "$wine32_root/usr/lib/wine/wine" --version) || true
+  fi
+  if [[ $answer != wine-* ]]; then
+    echo "this kernel cannot run 32-bit programs (${answer##*: })" > "$status"
+    echo "setup: $(cat "$status"); the win32 tree's Wine tests are skipped"
+    return
+  fi
+  grep -qx ready "$status" 2>/dev/null || echo "setup: 32-bit Wine ready ($answer)"
+  echo ready > "$status"
+}
+
 install_packages
 chinese_locale
+install_wine32
 fetch_sources
 unpack "$deps/src/expat_2.5.0.orig.tar.gz" "$deps/src/expat_$EXPAT_VERSION.debian.tar.xz" "$deps/src/expat"
 unpack "$deps/src/bzip2_1.0.8.orig.tar.gz" "$deps/src/bzip2_$BZIP2_VERSION.debian.tar.bz2" "$deps/src/bzip2"

@@ -45,7 +45,11 @@ void ButtonJobRunner::Start() {
 }
 
 void ButtonJobRunner::Stop() {
-  if (thread_ && WaitForSingleObject(thread_.Get(), 0) == WAIT_TIMEOUT) {
+  // A thread that has cleared the running id is done with its job and only
+  // exiting; killed there it can leave the loader lock held, and the process
+  // hangs at its exit. Let it end instead.
+  const DWORD wait = RunningJob() == 0 ? 5000 : 0;
+  if (thread_ && WaitForSingleObject(thread_.Get(), wait) == WAIT_TIMEOUT) {
     TerminateThread(thread_.Get(), static_cast<DWORD>(-1));
     // Termination is asynchronous: let it land before the state is touched.
     WaitForSingleObject(thread_.Get(), 1000);

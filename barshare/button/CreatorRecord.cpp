@@ -39,14 +39,12 @@ DWORD CreatorRecord::ScrambleKey(DWORD callerValue) {
 }
 
 std::vector<BYTE> CreatorRecord::Inner(const wchar_t* path, DWORD callerFlags) {
-  std::vector<BYTE> inner(kInnerSize, 0);
-  const DWORD size = kInnerSize;
-  std::memcpy(inner.data(), &size, 4);
-  size_t chars = wcsnlen(path, kPathChars - 1);
-  std::memcpy(inner.data() + 4, path, chars * sizeof(wchar_t));
-  const DWORD flags = (callerFlags & 0xFF) != 0 ? callerFlags : 0;
-  std::memcpy(inner.data() + 4 + kPathChars * sizeof(wchar_t), &flags, 4);
-  return inner;
+  CreatorInnerRecord record = {};
+  record.size = sizeof record;
+  std::memcpy(record.path, path, wcsnlen(path, kPathChars - 1) * sizeof(WCHAR));
+  record.flags = (callerFlags & 0xFF) != 0 ? callerFlags : 0;
+  const BYTE* bytes = reinterpret_cast<const BYTE*>(&record);
+  return std::vector<BYTE>(bytes, bytes + sizeof record);
 }
 
 void CreatorRecord::Md5Hex(const BYTE* bytes, size_t length, char out[33]) {
@@ -62,7 +60,7 @@ void CreatorRecord::Md5Hex(const BYTE* bytes, size_t length, char out[33]) {
 }
 
 std::vector<BYTE> CreatorRecord::Encode(const std::vector<BYTE>& inner, DWORD key) {
-  std::vector<BYTE> stored(inner.size() + 64);
+  std::vector<BYTE> stored(inner.size() + kStoredSize - kInnerSize);
   char digest[33];
   Md5Hex(inner.data(), inner.size(), digest);
   for (size_t i = 0; i < kDigestBytes; ++i) stored[i] = static_cast<BYTE>(digest[i]) ^ DigestMask(key, i);

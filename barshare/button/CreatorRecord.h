@@ -2,18 +2,33 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <vector>
 
 // The registry value that tells the toolbar which DLL makes a creator class:
 // a 528-byte record holding the DLL path, stored scrambled behind its MD5
-// digest and padded with random bytes, 592 bytes in all.
+// digest and padded with random bytes, 592 bytes in all. The toolbar reads
+// these bytes whatever its processor: fixed-width fields only.
+struct CreatorInnerRecord {
+  UINT32 size;  // sizeof(CreatorInnerRecord)
+  WCHAR path[260];  // NUL-terminated, NUL-padded
+  UINT32 flags;
+};
+
+struct CreatorStoredRecord {
+  char digest[33];  // MD5 of the inner record: 32 hexadecimal digits and a NUL
+  BYTE padding[15];
+  CreatorInnerRecord inner;
+  BYTE tail[16];
+};
+
 class CreatorRecord {
  public:
-  static constexpr DWORD kInnerSize = 528;
-  static constexpr DWORD kPathChars = 260;
-  static constexpr DWORD kDigestBytes = 33;  // 32 hexadecimal digits and a NUL
-  static constexpr DWORD kInnerOffset = 48;
-  static constexpr DWORD kStoredSize = kInnerSize + 64;
+  static constexpr DWORD kInnerSize = sizeof(CreatorInnerRecord);
+  static constexpr DWORD kPathChars = sizeof(CreatorInnerRecord::path) / sizeof(WCHAR);
+  static constexpr DWORD kDigestBytes = sizeof(CreatorStoredRecord::digest);
+  static constexpr DWORD kInnerOffset = offsetof(CreatorStoredRecord, inner);
+  static constexpr DWORD kStoredSize = sizeof(CreatorStoredRecord);
   // Stands in for the Windows directory's creation time when it cannot be found.
   static constexpr DWORD kFallbackKeyBase = 19980412;
 

@@ -4,6 +4,9 @@
 // slot layout: every method sits at a fixed vtable position, so nothing may be
 // inserted or reordered here. Slots the toolbar defines but this component
 // never calls are declared as Reserved<slot>.
+// Calling convention of the slots: COM's STDMETHODCALLTYPE, which on i686 is
+// stdcall (`this` as the first stack argument, everything popped by the
+// callee); on x86_64 the one Windows x64 convention.
 #include <windows.h>
 #include <unknwn.h>
 

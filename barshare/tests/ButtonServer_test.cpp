@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "CreatorRecordReader.h"
+#include "SlotCall.h"
 #include "ToolbarHostDouble.h"
 #include "ToolbarTestSupport.h"
 #include "button/CreatorRecord.h"
@@ -113,6 +114,28 @@ TEST_F(ButtonServer, InitializeObjectsWithoutAToolbarLeavesNothingBehind) {
   EXPECT_EQ(noToolbar.ButtonCount(), 0u);
   EXPECT_TRUE(noToolbar.Log().empty());
   EXPECT_EQ(dll_.Call("DllCanUnloadNow"), S_OK);
+}
+
+// The toolbar calls the exports as WINAPI functions: each must pop its own
+// arguments.
+TEST_F(ButtonServer, ExportsPopTheirArguments) {
+#if defined(__i386__)
+  using slot_call::StackDrift;
+  using slot_call::Word;
+  GUID guid = {};
+  EXPECT_EQ(StackDrift(dll_.Export<void*>("GetCreatorGuid"), nullptr, {Word(&guid)}), 0);
+  EXPECT_EQ(guid, CLSID_ButtonCreator);
+  IClassFactory* factory = nullptr;
+  EXPECT_EQ(StackDrift(dll_.Export<void*>("DllGetClassObject"), nullptr,
+                       {Word(&CLSID_ButtonCreator), Word(&IID_IClassFactory), Word(&factory)}),
+            0);
+  ASSERT_NE(factory, nullptr);
+  factory->Release();
+  EXPECT_EQ(StackDrift(dll_.Export<void*>("InitializeObjects"), nullptr, {0}), 0);
+  EXPECT_EQ(StackDrift(dll_.Export<void*>("DllCanUnloadNow"), nullptr, {}), 0);
+#else
+  GTEST_SKIP() << "x86_64 has one calling convention; the caller always pops";
+#endif
 }
 
 TEST_F(ButtonServer, RegistrationRecordDecodesToThisDll) {

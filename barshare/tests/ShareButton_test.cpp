@@ -9,6 +9,7 @@
 #include "AccountServiceDouble.h"
 #include "ToolbarHostDouble.h"
 #include "ToolbarLoader.h"
+#include "SlotCall.h"
 #include "ToolbarTestSupport.h"
 #include "button/ToolbarRegistry.h"
 #include "win/ComPtr.h"
@@ -99,12 +100,11 @@ TEST_F(ShareButtonInToolbar, AnswersExactlyItsInterfaces) {
   EXPECT_EQ(button->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
 }
 
-// Calls slot `slot` of the object's first vtable, as the toolbar's compiler would.
+// Calls slot `slot` of the object's first table, as the toolbar's compiler
+// would: a COM interface, so stdcall on i686.
 template <typename Result, typename... Arguments>
 Result CallSlot(IUnknown* object, int slot, Arguments... arguments) {
-  using Method = Result(STDMETHODCALLTYPE*)(IUnknown*, Arguments...);
-  void** table = *reinterpret_cast<void***>(object);
-  return reinterpret_cast<Method>(table[slot])(object, arguments...);
+  return slot_call::StdCall<Result>(object, slot, arguments...);
 }
 
 TEST_F(ShareButtonInToolbar, SlotsSitWhereTheToolbarCallsThem) {
@@ -124,6 +124,29 @@ TEST_F(ShareButtonInToolbar, SlotsSitWhereTheToolbarCallsThem) {
   EXPECT_EQ(CallSlot<int>(button, 24, 1), 0);                 // AcceptJob
   EXPECT_EQ(CallSlot<int>(button, 25, 1), 0);                 // JobResult
   EXPECT_EQ(CallSlot<HRESULT>(button, 4), S_OK);              // Execute
+}
+
+// The toolbar removes nothing from the stack after a call: each method must
+// pop `this` and exactly the arguments it was given.
+TEST_F(ShareButtonInToolbar, SlotsPopWhatTheToolbarPushed) {
+#if defined(__i386__)
+  using slot_call::StdCallDrift;
+  using slot_call::Word;
+  ToolbarHostDouble toolbar;
+  ToolbarLoader loader;
+  IToolbarButton* button = Load(toolbar, loader);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(StdCallDrift(button, 6, {}), 0);              // GetKind
+  EXPECT_EQ(StdCallDrift(button, 7, {1234}), 0);          // OnTimer
+  EXPECT_EQ(StdCallDrift(button, 14, {2}), 0);            // AcceptsState
+  EXPECT_EQ(StdCallDrift(button, 17, {68, 0}), 0);        // OnCommand
+  wchar_t text[64] = L"";
+  EXPECT_EQ(StdCallDrift(button, 5, {1, Word(text), 64}), 0);  // GetTooltip
+  EXPECT_EQ(StdCallDrift(button, 12, {0, 1}), 0);         // OnToolbarVisible
+  EXPECT_EQ(StdCallDrift(button, 4, {}), 0);              // Execute
+#else
+  GTEST_SKIP() << "x86_64 has one calling convention; the caller always pops";
+#endif
 }
 
 TEST_F(ShareButtonInToolbar, TextsComeFromTheResources) {

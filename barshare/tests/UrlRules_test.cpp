@@ -359,16 +359,19 @@ TEST(HostsFileNames, LoadsOnceForConcurrentCallers) {
     HANDLE start;
     volatile LONG found = 0;
   } work{start.Get()};
-  auto body = [](void* parameter) -> DWORD {
-    Work* w = static_cast<Work*>(parameter);
-    WaitForSingleObject(w->start, INFINITE);
-    if (LooksLikeUrl(L"intranet-box") && HostsFileNames::Names().size() == 6) InterlockedIncrement(&w->found);
-    return 0;
+  struct Body {
+    // A thread routine is stdcall on i686: a lambda does not convert.
+    static DWORD WINAPI Run(void* parameter) {
+      Work* w = static_cast<Work*>(parameter);
+      WaitForSingleObject(w->start, INFINITE);
+      if (LooksLikeUrl(L"intranet-box") && HostsFileNames::Names().size() == 6) InterlockedIncrement(&w->found);
+      return 0;
+    }
   };
   win::UniqueThread threads[kThreads];
   HANDLE waitable[kThreads];
   for (int i = 0; i < kThreads; ++i) {
-    threads[i].Reset(CreateThread(nullptr, 0, body, &work, 0, nullptr));
+    threads[i].Reset(CreateThread(nullptr, 0, Body::Run, &work, 0, nullptr));
     waitable[i] = threads[i].Get();
   }
   SetEvent(start.Get());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 
 #include "CModuleVersion.h"
@@ -12,6 +13,20 @@ CString CertassistPath() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(GetModuleHandleW(L"certassist.dll"), path, MAX_PATH);
   return path;
+}
+
+// The translation is copied byte for byte out of the version resource's
+// \VarFileInfo\Translation entries: two 16-bit fields, 4 bytes in both builds.
+struct TranslationLayout : CModuleVersion {
+  static constexpr size_t kSize = sizeof(TRANSLATION);
+  static constexpr size_t kLangIdOffset = offsetof(TRANSLATION, langID);
+  static constexpr size_t kCharsetOffset = offsetof(TRANSLATION, charset);
+};
+
+TEST(CModuleVersion, TranslationRecordIsTwo16BitFields) {
+  EXPECT_EQ(TranslationLayout::kSize, 4u);
+  EXPECT_EQ(TranslationLayout::kLangIdOffset, 0u);
+  EXPECT_EQ(TranslationLayout::kCharsetOffset, 2u);
 }
 
 TEST(CModuleVersion, ReadsTheVersionOfALoadedModule) {

@@ -29,13 +29,26 @@ class RebootTest : public ::testing::Test {
     exitCalls_ = 0;
     exitFlags_ = 0;
     exitAnswer_ = TRUE;
-    TokenPrivilege::Calls().exitWindowsEx = [](UINT flags, DWORD) -> BOOL {
-      ++exitCalls_;
-      exitFlags_ = flags;
-      return exitAnswer_;
-    };
+    TokenPrivilege::Calls().exitWindowsEx = CountedExit;
   }
   void TearDown() override { TokenPrivilege::Calls() = saved_; }
+
+  // Stand-ins for the system calls. They are WINAPI (stdcall on i686), which
+  // a lambda does not convert to.
+  static BOOL WINAPI CountedExit(UINT flags, DWORD) {
+    ++exitCalls_;
+    exitFlags_ = flags;
+    return exitAnswer_;
+  }
+  static BOOL WINAPI AdjustLeavesThePrivilegeOut(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES,
+                                                 PDWORD) {
+    SetLastError(ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+  }
+  static BOOL WINAPI AdjustFails(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
 
   static bool ShutdownPrivilegeEnabled() {
     LUID shutdown{};
@@ -80,17 +93,9 @@ TEST_F(RebootTest, RestartsByForceOnceTheShutdownPrivilegeIsHeld) {
 }
 
 TEST_F(RebootTest, DoesNotRestartWithoutThePrivilege) {
-  TokenPrivilege::Calls().adjustTokenPrivileges = [](HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES,
-                                                     PDWORD) -> BOOL {
-    SetLastError(ERROR_NOT_ALL_ASSIGNED);
-    return TRUE;
-  };
+  TokenPrivilege::Calls().adjustTokenPrivileges = AdjustLeavesThePrivilegeOut;
   EXPECT_EQ(0, CCommonFun().MySystemReboot());
-  TokenPrivilege::Calls().adjustTokenPrivileges = [](HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES,
-                                                     PDWORD) -> BOOL {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  };
+  TokenPrivilege::Calls().adjustTokenPrivileges = AdjustFails;
   EXPECT_EQ(0, CCommonFun().MySystemReboot());
   EXPECT_EQ(0, CCommonFun().GetDebugPriv());
   EXPECT_EQ(0, exitCalls_);

@@ -35,16 +35,17 @@ class OwnWindows {
   // The texts of window's children, each followed by "|".
   static CString ChildTexts(HWND window) {
     CString texts;
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM all) {
-          wchar_t text[256] = {};
-          GetWindowTextW(child, text, 256);
-          *reinterpret_cast<CString*>(all) += text;
-          *reinterpret_cast<CString*>(all) += L"|";
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(window, AppendChildText, reinterpret_cast<LPARAM>(&texts));
     return texts;
+  }
+
+ private:
+  // A window enumeration callback is stdcall on i686: a lambda does not convert.
+  static BOOL CALLBACK AppendChildText(HWND child, LPARAM all) {
+    wchar_t text[256] = {};
+    GetWindowTextW(child, text, 256);
+    *reinterpret_cast<CString*>(all) += text;
+    *reinterpret_cast<CString*>(all) += L"|";
+    return TRUE;
   }
 };

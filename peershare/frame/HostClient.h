@@ -10,6 +10,10 @@
 // each operation sits at its slot, and the slots peershare never calls are
 // kept as placeholders so that the later ones do not move. No destructor is
 // declared: it would take a slot, and the plug-in never deletes the host.
+// Calling convention of the slots, here and in FriendList: the compiler's own
+// for C++ member functions, which on i686 is thiscall (`this` in ECX, the
+// arguments on the stack, popped by the callee); on x86_64 the one Windows
+// x64 convention.
 class HostTransfer;
 class TransferTaskSink;
 

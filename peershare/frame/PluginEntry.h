@@ -1,6 +1,8 @@
 #pragma once
 
-// The four functions the peer-to-peer client finds in the plug-in.
+// The four functions the peer-to-peer client finds in the plug-in. They are
+// plain C functions (cdecl on i686: the caller pops the arguments), exported
+// under their undecorated names; Initialize under its C++ decorated name.
 class CWnd;
 class HostClient;
 class PluginInterface;

@@ -5,6 +5,9 @@
 // What the client calls on the plug-in after init(): the second interface of
 // the main window object. The declaration order is the client's table of
 // operations, slot 0 first; unnamed slots keep their place.
+// Calling convention of the slots: the compiler's own for C++ member
+// functions, which on i686 is thiscall (`this` in ECX, the arguments on the
+// stack, popped by the operation); on x86_64 the one Windows x64 convention.
 class UploadRecord;
 
 // Result of AddDownload and AddHostDownload when the download list refused or

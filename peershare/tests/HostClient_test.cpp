@@ -1,22 +1,22 @@
 // The client calls the host object through its table of operations by slot
 // number, so each operation must sit at its slot. Calls made here through the
-// raw table of LoggingHost must land on the operation of that slot.
+// raw table of LoggingHost, with the convention the client's compiler uses
+// (thiscall on i686), must land on the operation of that slot.
 #include "frame/HostClient.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 
 #include "LoggingHost.h"
+#include "SlotCall.h"
 
 namespace {
 
-void* TableEntry(HostClient* host, int slot) { return (*reinterpret_cast<void***>(host))[slot]; }
-
 template <typename Result, typename... Args>
 Result CallSlot(HostClient* host, int slot, Args... args) {
-  auto function = reinterpret_cast<Result (*)(HostClient*, Args...)>(TableEntry(host, slot));
-  return function(host, args...);
+  return slot_call::ThisCall<Result>(host, slot, args...);
 }
 
 class HostClientSlots : public ::testing::Test {
@@ -25,6 +25,17 @@ class HostClientSlots : public ::testing::Test {
   LoggingHost host_;
   HostClient* client_ = &host_;
 };
+
+// The client fills friend records in its own memory: the same 140 bytes in
+// a 32-bit and a 64-bit build.
+TEST(FriendRecordLayout, IsFixedWidthFieldsOnly) {
+  EXPECT_EQ(sizeof(FriendRecord), 140u);
+  EXPECT_EQ(offsetof(FriendRecord, peerId), 0u);
+  EXPECT_EQ(offsetof(FriendRecord, peerTag), 4u);
+  EXPECT_EQ(offsetof(FriendRecord, image), 8u);
+  EXPECT_EQ(offsetof(FriendRecord, name), 12u);
+  EXPECT_EQ(offsetof(FriendRecord, remark), 76u);
+}
 
 TEST_F(HostClientSlots, OperationsWithoutArgumentsSitAtTheirSlots) {
   const struct {
@@ -112,6 +123,42 @@ TEST_F(HostClientSlots, OperationsWithArgumentsSitAtTheirSlots) {
   EXPECT_EQ(LastCall(), "ReportUnpublishedFile(\"n.txt\", \"h\")");
   CallSlot<void>(client_, 52, 100u, 20261207, 1);
   EXPECT_EQ(LastCall(), "ReportTraffic(100, 20261207, 1)");
+}
+
+// The client removes nothing from the stack after a call: each operation must
+// pop exactly the arguments it was given, or the client's stack drifts with
+// every call.
+TEST_F(HostClientSlots, OperationsPopTheArgumentsTheClientPushed) {
+#if defined(__i386__)
+  using slot_call::ThisCallDrift;
+  using slot_call::Word;
+  EXPECT_EQ(ThisCallDrift(client_, 13, {}), 0);
+  EXPECT_EQ(LastCall(), "RefreshTopTen()");
+  EXPECT_EQ(ThisCallDrift(client_, 11, {3, 4}), 0);
+  EXPECT_EQ(LastCall(), "AddTraffic(3, 4)");
+  EXPECT_EQ(ThisCallDrift(client_, 30, {1, 2, 200, 3, 0, 1, Word("abc")}), 0);
+  EXPECT_EQ(LastCall(), "Search(1, 2, 200, 3, 0, 1, \"abc\")");
+  EXPECT_EQ(ThisCallDrift(client_, 52, {100, 20261207, 1}), 0);
+  EXPECT_EQ(LastCall(), "ReportTraffic(100, 20261207, 1)");
+#else
+  GTEST_SKIP() << "x86_64 has one calling convention; the caller always pops";
+#endif
+}
+
+#if defined(__i386__)
+int32_t __cdecl CallerCleaned(int32_t a, int32_t b) { return a + b; }
+int32_t __stdcall CalleeCleaned(int32_t a, int32_t b) { return a + b; }
+#endif
+
+// The stack measure sees what a callee leaves behind.
+TEST(StackDrift, ShowsTheArgumentsACallerCleanedFunctionLeaves) {
+#if defined(__i386__)
+  EXPECT_EQ(slot_call::StackDrift(reinterpret_cast<void*>(&CallerCleaned), nullptr, {1, 2}), -8);
+  EXPECT_EQ(slot_call::StackDrift(reinterpret_cast<void*>(&CalleeCleaned), nullptr, {1, 2}), 0);
+  EXPECT_EQ(slot_call::StackDrift(reinterpret_cast<void*>(&CalleeCleaned), nullptr, {1, 2, 3}), -4);
+#else
+  GTEST_SKIP() << "x86_64 has one calling convention; the caller always pops";
+#endif
 }
 
 }  // namespace

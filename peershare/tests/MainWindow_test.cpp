@@ -9,6 +9,7 @@
 #include <string>
 
 #include "LoggingHost.h"
+#include "SlotCall.h"
 #include "TempFolder.h"
 #include "win/Handles.h"
 #include "controls/Dialog.h"
@@ -385,31 +386,49 @@ TEST_F(FilterFlagsTest, OnlyTheValue0x10000TurnsUnfilteredModeOn) {
   EXPECT_FALSE(window_.Unfiltered());
 }
 
-// The client calls the interface by slot: a few operations reached through
-// the raw table must be the ones of their slots.
+// The client calls the interface by slot, with the convention of its
+// compiler (thiscall on i686): a few operations reached through the raw table
+// must be the ones of their slots.
 TEST_F(MainWindowTest, PluginInterfaceOperationsSitAtTheirSlots) {
-  void** table = *reinterpret_cast<void***>(&plugin_);
-  auto start = reinterpret_cast<int32_t (*)(PluginInterface*, uint32_t, int32_t, int32_t)>(table[17]);
-  auto showPanel = reinterpret_cast<void (*)(PluginInterface*, int32_t)>(table[19]);
-  auto setAccount = reinterpret_cast<void (*)(PluginInterface*, int32_t, int32_t, int32_t)>(table[12]);
-  auto syncLimit = reinterpret_cast<int32_t (*)(PluginInterface*)>(table[3]);
-  auto slot8 = reinterpret_cast<int32_t (*)(PluginInterface*, int32_t, int32_t, int32_t)>(table[8]);
-  auto stop = reinterpret_cast<void (*)(PluginInterface*)>(table[18]);
-  auto getBusy = reinterpret_cast<int32_t (*)(PluginInterface*, uint32_t*)>(table[30]);
-  auto hashFile = reinterpret_cast<int32_t (*)(PluginInterface*, const char*, int32_t)>(table[34]);
-  ASSERT_EQ(start(&plugin_, 4242, 0, 0), 1);
+  using slot_call::ThisCall;
+  PluginInterface* plugin = &plugin_;
+  ASSERT_EQ(ThisCall<int32_t>(plugin, 17, 4242u, 0, 0), 1);  // Start
   EXPECT_EQ(window_.User(), 4242u);
-  showPanel(&plugin_, 3);
+  ThisCall<void>(plugin, 19, 3);  // ShowPanel
   ExpectOnlyPanel(MainWindow::kShare);
-  setAccount(&plugin_, 9, 1, 2);
+  ThisCall<void>(plugin, 12, 9, 1, 2);  // SetAccount
   EXPECT_NE(WindowText(Control(IDC_STATUS_LINE)).find("拓币 9| 拓瓦积分 3 |"), std::string::npos);
-  EXPECT_EQ(syncLimit(&plugin_), 3);
-  EXPECT_EQ(slot8(&plugin_, 0, 0, 0), 1);
+  EXPECT_EQ(ThisCall<int32_t>(plugin, 3), 3);  // GetSyncDownloadLimit
+  EXPECT_EQ(ThisCall<int32_t>(plugin, 8, 0, 0, 0), 1);
   uint32_t flags = 5;
-  EXPECT_EQ(getBusy(&plugin_, &flags), 1);
-  EXPECT_EQ(hashFile(&plugin_, "x", 0), 0);
-  stop(&plugin_);
+  EXPECT_EQ(ThisCall<int32_t>(plugin, 30, &flags), 1);  // GetBusy
+  EXPECT_EQ(ThisCall<int32_t>(plugin, 34, "x", 0), 0);  // HashFile
+  ThisCall<void>(plugin, 18);  // Stop
   EXPECT_EQ(window_.Handle(), nullptr);
+}
+
+// The client removes nothing from the stack after a call: each operation must
+// pop exactly the arguments it was given.
+TEST_F(MainWindowTest, PluginInterfaceOperationsPopTheArgumentsTheClientPushed) {
+#if defined(__i386__)
+  using slot_call::ThisCallDrift;
+  using slot_call::Word;
+  PluginInterface* plugin = &plugin_;
+  EXPECT_EQ(ThisCallDrift(plugin, 17, {4242, 0, 0}), 0);  // Start
+  EXPECT_EQ(window_.User(), 4242u);
+  EXPECT_EQ(ThisCallDrift(plugin, 19, {3}), 0);  // ShowPanel
+  ExpectOnlyPanel(MainWindow::kShare);
+  EXPECT_EQ(ThisCallDrift(plugin, 12, {9, 1, 2}), 0);  // SetAccount
+  EXPECT_NE(WindowText(Control(IDC_STATUS_LINE)).find("拓币 9| 拓瓦积分 3 |"), std::string::npos);
+  EXPECT_EQ(ThisCallDrift(plugin, 13, {1, 0, Word("h"), Word("f"), 1, 1, Word("t"), 0}), 0);  // AddTopTenEntry
+  EXPECT_EQ(ThisCallDrift(plugin, 23, {1, Word("h"), Word("f"), 1, 1, Word(""), 2, Word("n"), 0, 0, 0, 0, 0,
+                                       Word("")}),
+            0);  // AddSearchResult: fourteen arguments, the most of any slot
+  EXPECT_EQ(ThisCallDrift(plugin, 18, {}), 0);  // Stop
+  EXPECT_EQ(window_.Handle(), nullptr);
+#else
+  GTEST_SKIP() << "x86_64 has one calling convention; the caller always pops";
+#endif
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "LoggingHost.h"
 #include "PluginLibrary.h"
+#include "SlotCall.h"
 #include "controls/Dialog.h"
 #include "frame/PluginInterface.h"
 #include "win/Handles.h"
@@ -74,6 +75,31 @@ TEST_F(PluginEntryTest, InitializeCreatesTheWindowAndReportsTrue) {
   EXPECT_NE(window, nullptr);
   plugin->Stop();
   EXPECT_FALSE(IsWindow(window));
+}
+
+// On i686 the exports are cdecl (the client pops their arguments) and the
+// interface that init hands out is thiscall (its operations pop theirs).
+TEST_F(PluginEntryTest, ExportsAndTheInterfaceKeepTheClientsStackBalanced) {
+#if defined(__i386__)
+  using slot_call::StackDrift;
+  using slot_call::ThisCallDrift;
+  using slot_call::Word;
+  char name[64] = "";
+  EXPECT_EQ(StackDrift(Export<void*>(module_, "getNameIcon"), nullptr, {Word(name)}), -4);
+  EXPECT_STREQ(name, "FileShare");
+  LoggingHost host;
+  PluginInterface* plugin = Export<PluginInterface* (*)(HostClient*)>(module_, "init")(&host);
+  ASSERT_NE(plugin, nullptr);
+  EXPECT_EQ(ThisCallDrift(plugin, 17, {10001, 0, 0}), 0);  // Start
+  HWND window = FindPluginMainWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ThisCallDrift(plugin, 12, {3, 0, 0}), 0);  // SetAccount
+  EXPECT_NE(WindowText(GetDlgItem(window, 3142)).find("拓币 3|"), std::string::npos);
+  EXPECT_EQ(ThisCallDrift(plugin, 18, {}), 0);  // Stop
+  EXPECT_FALSE(IsWindow(window));
+#else
+  GTEST_SKIP() << "x86_64 has one calling convention; the caller always pops";
+#endif
 }
 
 }  // namespace

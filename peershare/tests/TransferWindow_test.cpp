@@ -208,6 +208,20 @@ TEST_F(TransferWindowTest, TrafficSettingsRefuseValuesOutsideTenToAThousand) {
   EXPECT_EQ(dialog.Result().input, 10);
 }
 
+// The text of the folder browser's selected tree item.
+std::string SelectedFolderName(HWND dialog) {
+  HWND tree = FindWindowExA(dialog, nullptr, "SysTreeView32", nullptr);
+  char text[MAX_PATH] = "";
+  TVITEMA item = {};
+  item.mask = TVIF_TEXT;
+  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  if (tree == nullptr || item.hItem == nullptr || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    return std::string();
+  return text;
+}
+
 TEST_F(TransferWindowTest, TheFolderBrowserAddsTheAskBoxLeftOfOk) {
   std::string start = Folder();
   std::string folder;
@@ -215,7 +229,10 @@ TEST_F(TransferWindowTest, TheFolderBrowserAddsTheAskBoxLeftOfOk) {
   RECT box = {}, ok = {};
   std::string title;
   bool wasChecked = false;
-  ModalDriver driver([](HWND w) { return GetDlgItem(w, FolderBrowser::kAskBoxId) != nullptr; },
+  // Wine's dialog may show its root for a moment before the start folder.
+  ModalDriver driver([](HWND w) {
+                       return GetDlgItem(w, FolderBrowser::kAskBoxId) != nullptr && SelectedFolderName(w) == "downloads";
+                     },
                      [&](HWND w) {
                        HWND check = GetDlgItem(w, FolderBrowser::kAskBoxId);
                        GetWindowRect(check, &box);

@@ -43,8 +43,11 @@ void DownloadTask::Progress(uint64_t downloaded, uint64_t uploaded, uint64_t unb
   unbilled_.store(Clamp32(unbilled));
   downloadSpeed_.store(SpeedOf(downloadSpeed));
   uploadSpeed_.store(SpeedOf(uploadSpeed));
-  double percent = fraction * 100.0;
-  percent_.exchange(std::isnan(percent) ? 0 : static_cast<int32_t>(std::clamp(percent, 0.0, 100.0)));
+  // Whole percent from hundredths rounded first: cut straight from the
+  // product, 0.6 gives 59 in an i686 build, whose x87 unit keeps 0.6 * 100 as
+  // 59.99... in its wider format, and 60 in an x86_64 one.
+  const double hundredths = std::isnan(fraction) ? 0.0 : std::clamp(fraction, 0.0, 1.0) * 10000.0;
+  percent_.exchange(static_cast<int32_t>(std::lround(hundredths) / 100));
 }
 
 void DownloadTask::SetStatusText(const char* text) {

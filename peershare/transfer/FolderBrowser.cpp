@@ -40,9 +40,10 @@ LRESULT CALLBACK WatchClose(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 int CALLBACK OnBrowseEvent(HWND dialog, UINT message, LPARAM argument, LPARAM data) {
   auto* state = reinterpret_cast<BrowseState*>(data);
   if (message == BFFM_INITIALIZED) {
+    // The selection first: once the box shows, the dialog is ready for the user.
+    if (!state->start.empty()) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->start.c_str()));
     AddAskBox(dialog);
     SetWindowSubclass(dialog, &WatchClose, 1, reinterpret_cast<DWORD_PTR>(state));
-    if (!state->start.empty()) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->start.c_str()));
   } else if (message == BFFM_SELCHANGED) {
     // Browsing for computers would grey OK on a plain folder; a file-system
     // folder is what the list needs.
