@@ -257,6 +257,8 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
   bool ok = ReportCheck(tabs != nullptr, "search centre's tab control");
   if (tabs == nullptr) return false;
   Report("tab 0: \"%s\"", TabTitle(tabs, 0).c_str());
+  PumpUntil([] { return false; }, 200);
+  ok = ReportCheck(pictures.Save(main, Wide(work + "\\search-centre.png")), "picture search-centre.png") && ok;
   ok = RefusedQueries(main, watcher, host) && ok;
 
   // Search 1: a keyword for films.

@@ -18,8 +18,8 @@ namespace SearchDemo {
 // The keyword lists below the client data folder, and the mail plug-in
 // double into Plugins.
 bool LayOut(const std::string& programFolder, const std::string& dataFolder, const std::string& binFolder);
-// Runs after Start; prints its report lines and saves search-results.png and
-// mail-plugin.png in `work`.
+// Runs after Start; prints its report lines and saves search-centre.png,
+// search-results.png and mail-plugin.png in `work`.
 bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture& pictures, const std::string& work,
            const std::string& binFolder);
 

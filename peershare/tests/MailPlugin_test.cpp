@@ -34,7 +34,16 @@ class MailPluginTest : public SearchWindowTest {
     SendMessageA(Bar(IDC_MAIL_REPORT), BM_CLICK, 0, 0);
     Pump(0);
   }
-  static HWND MailWindow() { return FindWindowA("TvSendMailDouble", nullptr); }
+  // The double's window in this process: tests of other programs may have theirs open.
+  static HWND MailWindow() {
+    for (HWND window = FindWindowExA(nullptr, nullptr, "TvSendMailDouble", nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, "TvSendMailDouble", nullptr)) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      if (process == GetCurrentProcessId()) return window;
+    }
+    return nullptr;
+  }
   bool PluginLoaded() const { return GetModuleHandleA(PluginPath().c_str()) != nullptr; }
   // The double says done; the main window closes it when the post arrives.
   void SayDone(UINT message, int value) {

@@ -14,7 +14,10 @@ namespace {
 
 void CALLBACK PressUpgrade(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = FindWindowA("#32770", "拓瓦提示");
-  if (dialog == nullptr) return;
+  DWORD process = 0;
+  if (dialog != nullptr) GetWindowThreadProcessId(dialog, &process);
+  // Another test program's prompt is not this test's to answer.
+  if (dialog == nullptr || process != GetCurrentProcessId()) return;
   KillTimer(nullptr, timer);
   SendMessageA(GetDlgItem(dialog, IDC_MEMBER_UPGRADE), BM_CLICK, 0, 0);
 }
