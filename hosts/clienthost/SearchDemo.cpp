@@ -282,12 +282,19 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
   Report("tab after \"search finished\": \"%s\"", TabTitle(tabs, TabCtrl_GetCurSel(tabs)).c_str());
   ok = ReportCheck(pictures.Save(main, Wide(work + "\\search-results.png")), "picture search-results.png") && ok;
 
-  // A double-click downloads the row of another peer into the download list.
+  // A double-click downloads the row of another peer into the download list;
+  // the transfers before have spent most of the coins and run two files,
+  // as many as a non-member may.
+  plugin.SetAccount(500, 800, 400);
+  int32_t wasMember = host.member;
+  host.member = 1;
+  Report("client: SetAccount(500 coins, 800, 400); IsMember answers 1");
   int row = 1;
   RECT cell = {LVIR_BOUNDS, 0, 0, 0};
   SendMessageA(view, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
   LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
   size_t startedBefore = host.CallsOf("StartDownload").size();
+  size_t dialogsBefore = watcher.Seen().size();
   SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageA(view, WM_LBUTTONUP, 0, at);
   SendMessageA(view, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
@@ -296,6 +303,9 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, HWND main, WindowPicture&
   auto started = host.CallsOf("StartDownload");
   ok = ReportCheck(started.size() == startedBefore + 1, "double-click on a row: the download list started it") && ok;
   if (started.size() > startedBefore) Report("host %s", started.back().c_str());
+  for (size_t seen = dialogsBefore; seen < watcher.Seen().size(); ++seen)
+    Report("dialog [%s] %s", Narrow(watcher.Seen()[seen].caption).c_str(), Narrow(watcher.Seen()[seen].text).c_str());
+  host.member = wasMember;
 
   // Search 2: the empty search, checked against the full list.
   host.searchResults = {
