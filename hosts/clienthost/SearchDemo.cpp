@@ -102,16 +102,15 @@ void Search(HWND main, const char* keyword, int type, const char* target) {
   SendMessageA(Item(main, IDC_SEARCH_START), BM_CLICK, 0, 0);
 }
 
+BOOL CALLBACK FindSearchTabs(HWND window, LPARAM result) {
+  if (GetDlgCtrlID(window) != IDC_SEARCH_TABS) return TRUE;
+  *reinterpret_cast<HWND*>(result) = window;
+  return FALSE;
+}
+
 HWND SearchTabs(HWND main) {
   HWND found = nullptr;
-  EnumChildWindows(
-      main,
-      [](HWND window, LPARAM result) {
-        if (GetDlgCtrlID(window) != IDC_SEARCH_TABS) return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(main, &FindSearchTabs, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

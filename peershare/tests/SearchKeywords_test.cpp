@@ -44,7 +44,7 @@ TEST_F(SearchKeywordsTest, WithoutAFullListNothingIsRead) {
 }
 
 TEST_F(SearchKeywordsTest, AFullListWithoutKeywordsLeavesTheShortListUnread) {
-  for (const std::string empty : {std::string(), std::string("\r\n\r\n\n")}) {
+  for (const std::string& empty : {std::string(), std::string("\r\n\r\n\n")}) {
     KeywordLists lists(folder_.Path());
     WriteList(Which::Full, empty);
     WriteList(Which::Short, "短\n");
