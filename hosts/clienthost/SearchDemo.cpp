@@ -12,6 +12,7 @@
 
 #include "DialogWatcher.h"
 #include "HostReport.h"
+#include "ListViewCells.h"
 #include "LoggingHost.h"
 #include "WindowPicture.h"
 #include "frame/PluginInterface.h"
@@ -47,6 +48,14 @@ std::vector<std::string> LinesOf(const std::string& path) {
   return lines;
 }
 
+std::wstring Widen(const std::string& text, UINT codePage) {
+  int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+  MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], length);
+  wide.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
+  return wide;
+}
+
 std::string Narrow(const std::wstring& wide) {
   int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<size_t>(length > 0 ? length : 1), '\0');
@@ -55,22 +64,10 @@ std::string Narrow(const std::wstring& wide) {
   return text;
 }
 
-std::wstring Wide(const std::string& text) {
-  int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-  wide.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
-  return wide;
-}
+std::wstring Wide(const std::string& text) { return Widen(text, CP_ACP); }
 
 // The UTF-8 the mail handler logs, as code page text for the report.
-std::string FromUtf8(const std::string& utf8) {
-  int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
-  wide.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
-  return Narrow(wide);
-}
+std::string FromUtf8(const std::string& utf8) { return Narrow(Widen(utf8, CP_UTF8)); }
 
 LoggingHost::SearchResult Result(const char* name, uint32_t size, int32_t category, uint32_t peer,
                                  const char* nickname, int32_t kind, int32_t bandwidth, const char* comment,
@@ -131,17 +128,8 @@ HWND VisibleResults(HWND tabs) {
   return nullptr;
 }
 
-std::string CellText(HWND view, int row, int column) {
-  char text[512] = "";
-  LVITEMA item = {};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
-int RowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
+using ListViewCells::CellText;
+using ListViewCells::RowCount;
 
 void ReportRows(HWND view) {
   Report("  | %-18s | %-4s | %12s | %-6s | %-6s | %-3s | %-4s | %6s | %s", "文件名", "类型", "大小", "拓瓦号", "昵称",

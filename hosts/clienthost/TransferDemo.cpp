@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "HostReport.h"
+#include "ListViewCells.h"
 #include "LoggingHost.h"
 #include "WindowPicture.h"
 #include "frame/PluginInterface.h"
@@ -55,17 +56,8 @@ HWND DownloadListView(HWND main) {
   return list != nullptr ? GetWindow(list, GW_CHILD) : nullptr;
 }
 
-std::string CellText(HWND view, int row, int column) {
-  char text[512] = "";
-  LVITEMA item = {};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(view, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
-int RowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
+using ListViewCells::CellText;
+using ListViewCells::RowCount;
 
 int RowOf(HWND view, const char* name) {
   for (int row = 0; row < RowCount(view); ++row)
