@@ -49,7 +49,7 @@ std::set<std::wstring> ServiceManagerNames() {
     return names;
   const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
   for (DWORD i = 0; i < count; ++i) {
-    if (!PrefixListing::IsPassingService(services[i].lpServiceName)) names.insert(services[i].lpServiceName);
+    if (!PrefixListing::IsPassingService(services[i].lpServiceName)) names.insert(PrefixListing::ServiceName(services[i].lpServiceName));
   }
   return names;
 }
@@ -137,7 +137,7 @@ TEST(WmiReport, ListsEveryServiceTheServiceManagerKnowsWithItsProperties) {
   for (const std::wstring& line : Lines(report)) {
     std::vector<std::wstring> fields = Split(line, L"\t\t");
     ASSERT_EQ(3u, fields.size()) << line;
-    if (!PrefixListing::IsPassingService(fields[0])) names.insert(fields[0]);
+    if (!PrefixListing::IsPassingService(fields[0])) names.insert(PrefixListing::ServiceName(fields[0]));
     EXPECT_TRUE(fields[1] == L"Auto" || fields[1] == L"Manual" || fields[1] == L"Disabled" ||
                 fields[1] == L"Boot" || fields[1] == L"System")
         << line;
@@ -148,7 +148,7 @@ TEST(WmiReport, ListsEveryServiceTheServiceManagerKnowsWithItsProperties) {
   EXPECT_EQ(0u, again.CreateReport(properties, 1));
   std::set<std::wstring> againNames;
   for (const std::wstring& name : Lines(L"\r\n" + again.GetResult()))
-    if (!PrefixListing::IsPassingService(name)) againNames.insert(name);
+    if (!PrefixListing::IsPassingService(name)) againNames.insert(PrefixListing::ServiceName(name));
   EXPECT_EQ(names, againNames);
 }
 

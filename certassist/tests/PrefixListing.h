@@ -66,6 +66,12 @@ class PrefixListing {
 
  public:
   static bool IsPassingService(const std::wstring& name) { return PassingService(name); }
+  // Service names compare without case; the service manager is free to
+  // report one as "Eventlog" now and as "EventLog" once it has started it.
+  static std::wstring ServiceName(std::wstring name) {
+    CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
+    return name;
+  }
 
  private:
   static void AddKey(const std::wstring& path, std::set<std::wstring>& lines) {
@@ -102,7 +108,7 @@ class PrefixListing {
       return;
     const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
-      if (!PassingService(services[i].lpServiceName)) lines.insert(std::wstring(L"service ") + services[i].lpServiceName);
+      if (!PassingService(services[i].lpServiceName)) lines.insert(L"service " + ServiceName(services[i].lpServiceName));
     }
   }
 
