@@ -44,6 +44,7 @@ TEST_F(SearchCentreTest, ShortKeywordsAndKeywordsWithoutATypeAreRefused) {
 TEST_F(SearchCentreTest, TheEmptySearchRunsOnTheFirstPageUntilItIsFinished) {
   Start();
   window_->ShowPanel(MainWindow::kHome);
+  WatchAnimation();
   ClickSearch();  // the bar still shows its hint
   ASSERT_EQ(host_.Searches().size(), 1u);
   const LoggingHost::SearchCall call = host_.Searches()[0];
@@ -60,11 +61,14 @@ TEST_F(SearchCentreTest, TheEmptySearchRunsOnTheFirstPageUntilItIsFinished) {
   EXPECT_TRUE(Enabled(IDC_SEARCH_STOP));
   EXPECT_FALSE(Enabled(IDC_SEARCH_START));
   EXPECT_TRUE(Messages().empty());
+  // The search animation runs in an endless loop while the query runs.
+  EXPECT_EQ(LastAnimationRequest(), (std::pair<UINT, WPARAM>{ACM_PLAY, static_cast<WPARAM>(-1)}));
 
   window_->SearchFinished(call.queryId);
   EXPECT_EQ(Centre().TabTitle(0), "空搜索");
   EXPECT_FALSE(Enabled(IDC_SEARCH_STOP));
   EXPECT_TRUE(Enabled(IDC_SEARCH_START));
+  EXPECT_NE(LastAnimationRequest().second, static_cast<WPARAM>(-1)) << "the endless loop ended";
 }
 
 TEST_F(SearchCentreTest, BlanksAndTheHintCountAsAnEmptyKeyword) {

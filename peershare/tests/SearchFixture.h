@@ -1,11 +1,13 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ClientFolder.h"
@@ -60,6 +62,18 @@ class SearchWindowTest : public ::testing::Test {
   SearchCentre& Centre() { return window_->Search(); }
   HWND Bar(int id) const { return GetDlgItem(window_->Handle(), id); }
   bool Enabled(int id) const { return IsWindowEnabled(Bar(id)) != FALSE; }
+  // Notes the play and stop requests the search animation gets from now on.
+  void WatchAnimation() {
+    HWND animation = Bar(IDC_SEARCH_ANIMATION);
+    ASSERT_NE(animation, nullptr);
+    animationRequests_.clear();
+    animationProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(animation, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnimationProc)));
+  }
+  // The last play (wParam: repeats, -1 for ever) or stop request, 0 for none.
+  static std::pair<UINT, WPARAM> LastAnimationRequest() {
+    return animationRequests_.empty() ? std::pair<UINT, WPARAM>{0, 0} : animationRequests_.back();
+  }
   // Fills the search bar as the user does and presses the search button.
   void Search(const std::string& keyword, int type, const std::string& target = "全部", int scope = 0) {
     SetWindowTextA(Bar(IDC_SEARCH_TEXT), keyword.c_str());
@@ -115,6 +129,13 @@ class SearchWindowTest : public ::testing::Test {
     result.extra = "x";
     return result;
   }
+
+  static LRESULT CALLBACK AnimationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == ACM_PLAY || message == ACM_STOP) animationRequests_.emplace_back(message, wParam);
+    return CallWindowProcA(animationProc_, window, message, wParam, lParam);
+  }
+  static inline std::vector<std::pair<UINT, WPARAM>> animationRequests_;
+  static inline WNDPROC animationProc_ = nullptr;
 
   ClientFolder client_;
   LoggingHost host_;
