@@ -6,6 +6,7 @@
 
 #include "frame/MainWindow.h"
 #include "frame/ModuleState.h"
+#include "controls/WindowClass.h"
 #include "frame/ResourceIds.h"
 #include "search/SearchCentre.h"
 
@@ -21,23 +22,9 @@ ResultsPage::ResultsPage(SearchCentre& centre)
 
 ResultsPage::~ResultsPage() { window_.Reset(); }
 
-bool ResultsPage::RegisterWindowClass() {
-  HINSTANCE module = ModuleState::LibraryModule();
-  WNDCLASSEXA existing = {};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(module, kWindowClass, &existing)) return true;
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &ResultsPage::WindowProc;
-  windowClass.hInstance = module;
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWindowClass;
-  return RegisterClassExA(&windowClass) != 0;
-}
-
 bool ResultsPage::Create(HWND parent, const RECT& area) {
   if (window_) return true;
-  if (!RegisterWindowClass()) return false;
+  if (!RegisterWindowClassOnce(kWindowClass, &ResultsPage::WindowProc)) return false;
   HWND window = CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_CLIPCHILDREN, area.left, area.top,
                                 area.right - area.left, area.bottom - area.top, parent, nullptr,
                                 ModuleState::LibraryModule(), this);
@@ -57,7 +44,7 @@ bool ResultsPage::Create(HWND parent, const RECT& area) {
       "file", FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (icons != nullptr) SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons));
   CreateColumns();
-  LoadPlayImage();
+  playImage_.Load();
   return true;
 }
 
@@ -68,16 +55,6 @@ void ResultsPage::CreateColumns() {
     bool right = column == ResultRecord::kSize || column == ResultRecord::kBandwidth;
     view_.InsertColumn(column, kHeaders[column], kWidths[column], right ? LVCFMT_RIGHT : LVCFMT_LEFT);
   }
-}
-
-void ResultsPage::LoadPlayImage() {
-  playImage_.Reset(static_cast<HBITMAP>(
-      LoadImageA(ModuleState::ResourceModule(), MAKEINTRESOURCEA(IDB_PLAY), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  BITMAP size = {};
-  if (!playImage_ || !GetObjectA(playImage_.Get(), sizeof size, &size)) return;
-  playDc_.Reset(CreateCompatibleDC(nullptr));
-  if (playDc_) SelectObject(playDc_.Get(), playImage_.Get());
-  playSize_ = {size.bmWidth, size.bmHeight};
 }
 
 void ResultsPage::Place(const RECT& area) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/ListView.h"
+#include "controls/PlayImage.h"
 #include "search/ResultRecord.h"
 #include "search/SearchQuery.h"
 #include "win/Handles.h"
@@ -85,9 +86,7 @@ class ResultsPage {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR& header);
-  static bool RegisterWindowClass();
   void CreateColumns();
-  void LoadPlayImage();
   void Layout();
 
   // Rows.
@@ -127,8 +126,6 @@ class ResultsPage {
   std::unordered_map<std::string, int> icons_;
   const ResultRecord* highlighted_ = nullptr;
   int highlightLeft_ = 0;
-  win::UniqueBitmap playImage_;
-  win::UniqueMemoryDc playDc_;
-  SIZE playSize_ = {};
+  PlayImage playImage_;
   win::UniqueBrush highlightBrush_;
 };

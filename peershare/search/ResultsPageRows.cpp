@@ -75,11 +75,7 @@ void ResultsPage::DrawPlayCell(HDC dc, int row, const RECT& cell) const {
   const ResultRecord& record = *rows_[static_cast<size_t>(row)];
   if (!record.Playable()) return;
   if (&record == highlighted_) FillRect(dc, &cell, highlightBrush_.Get());
-  if (!playDc_) return;
-  int x = cell.left + std::max(0L, (cell.right - cell.left - playSize_.cx) / 2);
-  int y = cell.top + std::max(0L, (cell.bottom - cell.top - playSize_.cy) / 2);
-  BitBlt(dc, x, y, std::min<int>(playSize_.cx, cell.right - cell.left), std::min<int>(playSize_.cy, cell.bottom - cell.top),
-         playDc_.Get(), 0, 0, SRCCOPY);
+  playImage_.Draw(dc, cell);
 }
 
 void ResultsPage::RedrawRow(int row) const {

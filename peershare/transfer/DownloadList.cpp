@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "controls/WindowClass.h"
 #include "frame/HostClient.h"
 #include "frame/HostTransfer.h"
 #include "frame/ModuleState.h"
@@ -36,23 +37,9 @@ DownloadPrompts& DownloadList::Prompts() { return prompts_ != nullptr ? *prompts
 
 bool DownloadList::IsMember() const { return host_ != nullptr && host_->IsMember() != 0; }
 
-bool DownloadList::RegisterWindowClass() {
-  HINSTANCE module = ModuleState::LibraryModule();
-  WNDCLASSEXA existing = {};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(module, kWindowClass, &existing)) return true;
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &DownloadList::WindowProc;
-  windowClass.hInstance = module;
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWindowClass;
-  return RegisterClassExA(&windowClass) != 0;
-}
-
 bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   if (window_) return true;
-  if (closing_ || !RegisterWindowClass()) return false;
+  if (closing_ || !RegisterWindowClassOnce(kWindowClass, &DownloadList::WindowProc)) return false;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   HWND window = CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, area.left, area.top,
@@ -69,7 +56,7 @@ bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   shared_.mailbox.SetWindow(window);
   player_.SetWindow(window);
   windowPrompts_->SetOwner(window);
-  if (!playImage_) LoadPlayImage();
+  if (!playImage_.Loaded()) playImage_.Load();
   // A list whose window went with an earlier main window keeps its tasks.
   bool restore = !loaded_;
   if (restore) LoadDocument();
@@ -81,16 +68,6 @@ bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   }
   SetTimer(window, kRefreshTimer, kRefreshInterval, nullptr);
   return true;
-}
-
-void DownloadList::LoadPlayImage() {
-  playImage_.Reset(static_cast<HBITMAP>(
-      LoadImageA(ModuleState::ResourceModule(), MAKEINTRESOURCEA(IDB_PLAY), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  BITMAP size = {};
-  if (!playImage_ || !GetObjectA(playImage_.Get(), sizeof size, &size)) return;
-  playDc_.Reset(CreateCompatibleDC(nullptr));
-  if (playDc_) SelectObject(playDc_.Get(), playImage_.Get());
-  playSize_ = {size.bmWidth, size.bmHeight};
 }
 
 void DownloadList::LoadDocument() {

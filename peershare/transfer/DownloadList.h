@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "controls/ListView.h"
+#include "controls/PlayImage.h"
 #include "transfer/CoinAccount.h"
 #include "transfer/DownloadPrompts.h"
 #include "transfer/DownloadTask.h"
@@ -173,8 +174,6 @@ class DownloadList {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR& header);
-  static bool RegisterWindowClass();
-  void LoadPlayImage();
   void LoadDocument();
   void RestoreDownloads();
   DownloadPrompts& Prompts();
@@ -260,9 +259,6 @@ class DownloadList {
   std::vector<int> shownColumns_;
   std::array<bool, kColumnCount> sortDescending_{};
   mutable std::string cellText_;
-  win::UniqueBitmap playImage_;
-  // Holds the play image for drawing; goes before the image.
-  win::UniqueMemoryDc playDc_;
-  SIZE playSize_ = {};
+  PlayImage playImage_;
   win::UniqueBrush barBrush_, barBackground_;
 };

@@ -204,13 +204,7 @@ void DownloadList::DrawProgress(HDC dc, const RECT& cell, int32_t percent) const
   SetBkMode(dc, mode);
 }
 
-void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const {
-  if (!playDc_) return;
-  int x = cell.left + std::max(0L, (cell.right - cell.left - playSize_.cx) / 2);
-  int y = cell.top + std::max(0L, (cell.bottom - cell.top - playSize_.cy) / 2);
-  BitBlt(dc, x, y, std::min<int>(playSize_.cx, cell.right - cell.left), std::min<int>(playSize_.cy, cell.bottom - cell.top),
-         playDc_.Get(), 0, 0, SRCCOPY);
-}
+void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const { playImage_.Draw(dc, cell); }
 
 void DownloadList::Redraw() const {
   if (view_.Handle() != nullptr) InvalidateRect(view_.Handle(), nullptr, FALSE);
