@@ -73,6 +73,7 @@ fi
     "$1/wine-run.sh" "$1/benchmarks/foundation_benchmark.exe"
     "$1/wine-run.sh" "$1/barshare/benchmarks/url_rules_benchmark.exe"
     "$1/wine-run.sh" "$1/benchmarks/share_benchmark.exe"
+    "$1/wine-run.sh" "$1/benchmarks/hash_benchmark.exe"
     "$1/wine-run.sh" "$1/benchmarks/transfer_benchmark.exe"
     "$1/wine-run.sh" "$1/certassist/benchmarks/download_benchmark.exe" "$downloads" "$(cat "$2/downloads.port")"
     echo

@@ -19,13 +19,23 @@ inline double BestTime(int rounds, const std::function<void()>& work) {
   return best;
 }
 
+namespace best_time_detail {
+inline double Seconds(const FILETIME& time) {
+  return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+}
+}  // namespace best_time_detail
+
 // The processor time this thread has used, in seconds: other programs on a
 // shared machine do not change it.
 inline double ThreadCpuSeconds() {
   FILETIME created, exited, kernel, user;
   GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& time) {
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
+  return best_time_detail::Seconds(kernel) + best_time_detail::Seconds(user);
+}
+
+// The same for every thread of this process.
+inline double ProcessCpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  return best_time_detail::Seconds(kernel) + best_time_detail::Seconds(user);
 }

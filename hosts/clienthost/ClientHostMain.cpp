@@ -92,7 +92,7 @@ bool LayOutClient(const Options& options) {
          CopyFileA((FolderOf(self) + "\\peershare.dll").c_str(), (bin + "\\Plugins\\peershare.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TvHashFile.dll").c_str(), (bin + "\\Plugins\\TvHashFile.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TovakPlayer.exe").c_str(), (bin + "\\TovakPlayer.exe").c_str(), FALSE) &&
-         ShareDemo::LayOut(options.work, data, kUser) && TransferDemo::LayOut(options.work, data, kUser) &&
+         ShareDemo::LayOut(options.work, bin, data, kUser) && TransferDemo::LayOut(options.work, data, kUser) &&
          SearchDemo::LayOut(FolderOf(self), data, bin);
 }
 
@@ -205,6 +205,9 @@ int DrivePlugin(const Options& options) {
   ok = Check(Picture(pictures, main, options, "main-window.png"), "picture main-window.png") && ok;
   face->ShowPeer(20001);
   ok = Check(Picture(pictures, main, options, "friend-panel.png"), "picture friend-panel.png") && ok;
+  // The share page holds the share library's tree (its items come with the page).
+  face->ShowPanel(3);
+  ok = Check(Picture(pictures, main, options, "share-page.png"), "picture share-page.png") && ok;
   SendMessageA(GetDlgItem(main, 3108), BM_CLICK, 0, 0);
 
   CoinsPrompt prompt(&host);

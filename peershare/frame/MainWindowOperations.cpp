@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <string>
 
@@ -38,10 +39,11 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   downloads_->SetCoins(coins);
   homePanel_.SetDownloadList(downloads_.get());
   if (!CreateFrom(IDD_MAIN)) return 0;
-  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer());
-  state_ = State::Running;
   unfiltered_ = ReadUnfilteredMode();
   searchPanel_.SetFilterOff(unfiltered_);
+  shareLibrary_.SetUnfiltered(unfiltered_);
+  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer(), PanelWindow(kShare));
+  state_ = State::Running;
   return 1;
 }
 
@@ -66,10 +68,13 @@ void MainWindow::CreateTransferObjects() {
   // A plain lookup: a download asking for an unknown hash is no withdrawal.
   downloads_->findSharedFile = [this](const std::string& hash, std::string& path) {
     SharedFileInfo found;
-    std::lock_guard<std::recursive_mutex> hold(shareLibrary_.Lock());
-    if (!shareLibrary_.Document().Lookup(hash, found)) return false;
+    if (!shareLibrary_.FindByMd5(hash, &found)) return false;
     path = found.path;
     return true;
+  };
+  downloads_->addFinishedFile = [this](const std::string& path, const std::string& hash, uint32_t size,
+                                       int32_t category) {
+    shareLibrary_.AddFinishedDownload(category, path, hash, size);
   };
   downloads_->onStatus = [this](int32_t coins, int32_t tasks, int32_t sources) {
     status_.Update(coins, StatusLine::kKeep, tasks, StatusLine::kKeep, sources, StatusLine::kKeep);
@@ -302,7 +307,10 @@ int32_t MainWindow::GetBusy(uint32_t* flags) {
 
 void MainWindow::Slot32(int32_t, int32_t, int32_t) { ModuleStateGuard guard; }
 
-int32_t MainWindow::HashFile(const char*, int32_t) {
+// The answer reaches the share library's result slot; the hash pass takes
+// only the answers about its own files.
+int32_t MainWindow::HashFile(const char* path, int32_t) {
   ModuleStateGuard guard;
-  return 0;
+  if (path == nullptr) return 0;
+  return shareLibrary_.HashFile(std::string(path, strnlen(path, kHostTextMax))) ? 1 : 0;
 }

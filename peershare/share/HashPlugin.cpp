@@ -55,11 +55,32 @@ void HashPlugin::Result(std::string& path, std::string& digest) const {
   digest = resultDigest_;
 }
 
+void HashPlugin::Expect(const std::string& path) {
+  std::lock_guard<std::mutex> guard(resultLock_);
+  expectedPath_ = path;
+  expectedDigest_.clear();
+  expectedAnswered_ = false;
+  // The event may stay signalled from an earlier answer: the waiter looks
+  // at the expected answer, not at the event alone.
+}
+
+bool HashPlugin::TakeResult(const std::string& path, std::string& digest) {
+  std::lock_guard<std::mutex> guard(resultLock_);
+  if (!expectedAnswered_ || path != expectedPath_) return false;
+  digest = expectedDigest_;
+  expectedAnswered_ = false;
+  return true;
+}
+
 void HashPlugin::OnHashDone(const char* path, const char* digest) {
   {
     std::lock_guard<std::mutex> guard(resultLock_);
     resultPath_ = path != nullptr ? path : "";
     resultDigest_ = digest != nullptr ? std::string(digest, strnlen(digest, Md5::kHexLength)) : std::string();
+    if (!expectedPath_.empty() && resultPath_ == expectedPath_) {
+      expectedDigest_ = resultDigest_;
+      expectedAnswered_ = true;
+    }
   }
   SetEvent(resultEvent_.Get());
 }

@@ -10,8 +10,10 @@
 
 // The client's hash plug-in as the share library uses it: loaded from
 // "Plugins\TvHashFile.dll" below the executable folder, started, asked to
-// hash one file at a time. Its answer lands in a result slot and signals an
-// auto-reset event the worker waits on.
+// hash one file at a time. Its answers land in a result slot and signal an
+// auto-reset event the worker waits on. The answer about the file the
+// worker expects is kept apart, so answers about other files (the client's
+// own requests) cannot take its place before the worker reads it.
 class HashPlugin : private HashClient {
  public:
   static constexpr DWORD kDefaultUnloadWait = 500;
@@ -38,6 +40,10 @@ class HashPlugin : private HashClient {
   HANDLE ResultEvent() const { return resultEvent_.Get(); }
   // The last answer: the path and its digest (empty when hashing failed).
   void Result(std::string& path, std::string& digest) const;
+  // Waits for an answer about `path` from now on.
+  void Expect(const std::string& path);
+  // The answer about the expected file; false when none came yet.
+  bool TakeResult(const std::string& path, std::string& digest);
 
  private:
   void OnHashDone(const char* path, const char* digest) override;
@@ -47,5 +53,7 @@ class HashPlugin : private HashClient {
   bool running_ = false;
   mutable std::mutex resultLock_;
   std::string resultPath_, resultDigest_;
+  std::string expectedPath_, expectedDigest_;
+  bool expectedAnswered_ = false;
   win::UniqueEvent resultEvent_;
 };

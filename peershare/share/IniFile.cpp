@@ -82,6 +82,14 @@ int32_t IniFile::GetInt(const std::string& section, const std::string& key, int3
   return static_cast<int32_t>(std::strtol(line->value.c_str(), nullptr, 10));
 }
 
+std::vector<std::pair<std::string, std::string>> IniFile::Entries(const std::string& section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (const Line& line : lines_)
+    if (!line.key.empty() && CodePageText::EqualsIgnoringCase(line.section, section) && line.value.size() <= kMaxValue)
+      entries.emplace_back(line.key, line.value);
+  return entries;
+}
+
 void IniFile::Set(const std::string& section, const std::string& key, const std::string& value) {
   const std::string text = key + "=" + value;
   if (const Line* found = Find(section, key)) {

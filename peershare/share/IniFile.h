@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A sectioned "key=value" text, read and written whole. Sections and keys
@@ -28,6 +29,8 @@ class IniFile {
   // The leading decimal number of the value (with an optional sign), 0 for
   // a value without one, `fallback` when the key is missing.
   int32_t GetInt(const std::string& section, const std::string& key, int32_t fallback) const;
+  // The keys of a section with their values, in file order.
+  std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
   // Replaces the key's value, adding the key (and its section) when missing.
   void Set(const std::string& section, const std::string& key, const std::string& value);
 

@@ -4,9 +4,18 @@
 
 #include "win/Handles.h"
 
-Md5::Md5() {
-  failed_ = !CryptAcquireContextW(provider_.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
-            !CryptCreateHash(provider_.Get(), CALG_MD5, 0, 0, hash_.Put());
+win::UniqueCryptProvider Md5::AcquireProvider() {
+  win::UniqueCryptProvider provider;
+  if (!CryptAcquireContextW(provider.Put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) provider.Reset();
+  return provider;
+}
+
+Md5::Md5() : ownProvider_(AcquireProvider()) { CreateHash(ownProvider_.Get()); }
+
+Md5::Md5(HCRYPTPROV provider) { CreateHash(provider); }
+
+void Md5::CreateHash(HCRYPTPROV provider) {
+  failed_ = provider == 0 || !CryptCreateHash(provider, CALG_MD5, 0, 0, hash_.Put());
 }
 
 bool Md5::Update(const void* data, size_t size) {
@@ -42,18 +51,20 @@ std::string Md5::OfText(std::string_view text) {
   return md5.HexDigest();
 }
 
-bool Md5::OfFile(const std::string& path, std::string& hex) {
+bool Md5::OfFile(const std::string& path, std::string& hex, HCRYPTPROV provider) {
   hex.clear();
   win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return false;
-  Md5 md5;
+  Md5 md5 = provider != 0 ? Md5(provider) : Md5();
   static constexpr DWORD kChunk = 64 * 1024;
   std::string buffer(kChunk, '\0');
   DWORD got = 0;
   bool read;
   while ((read = ReadFile(file.Get(), &buffer[0], kChunk, &got, nullptr) != FALSE) && got > 0) {
     md5.Update(buffer.data(), got);
+    // A short read is the end of the file: no call to be told so.
+    if (got < kChunk) break;
   }
   if (!read) return false;
   hex = md5.HexDigest();

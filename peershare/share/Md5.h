@@ -14,6 +14,9 @@ class Md5 {
   static constexpr const char* kPlaceholder = "00000000000000000000000000000000";
 
   Md5();
+  // Hashes with a provider the caller keeps (from AcquireProvider):
+  // acquiring one costs more than hashing a small file.
+  explicit Md5(HCRYPTPROV provider);
   Md5(const Md5&) = delete;
   Md5& operator=(const Md5&) = delete;
 
@@ -23,11 +26,16 @@ class Md5 {
 
   // Empty when the system cannot hash.
   static std::string OfText(std::string_view text);
-  // False when the file cannot be read; `hex` is then empty.
-  static bool OfFile(const std::string& path, std::string& hex);
+  // False when the file cannot be read; `hex` is then empty. Without a
+  // provider the hash acquires its own.
+  static bool OfFile(const std::string& path, std::string& hex, HCRYPTPROV provider = 0);
+  // Invalid when the system cannot hash.
+  static win::UniqueCryptProvider AcquireProvider();
 
  private:
-  win::UniqueCryptProvider provider_;
+  void CreateHash(HCRYPTPROV provider);
+
+  win::UniqueCryptProvider ownProvider_;
   win::UniqueCryptHash hash_;
   bool failed_ = false;
 };

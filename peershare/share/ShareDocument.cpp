@@ -50,16 +50,18 @@ bool ExistsButUnreadable(const std::string& path) {
   return !file;
 }
 
+long LargestDir(const XmlElement& parent) {
+  long largest = 0;
+  for (size_t i = 0; i < parent.ChildCount(); ++i)
+    if (IsType(parent.Child(i))) largest = std::max(largest, Number(AttributeOf(*parent.Child(i), "dir")));
+  return largest;
+}
+
 void AssignDirsBelow(XmlElement& parent) {
   for (size_t i = 0; i < parent.ChildCount(); ++i) {
     XmlElement& child = *parent.Child(i);
     if (!IsType(&child) || !OwnStyleShown(child)) continue;
-    if (Number(AttributeOf(child, "dir")) <= 0) {
-      long largest = 0;
-      for (size_t j = 0; j < parent.ChildCount(); ++j)
-        if (IsType(parent.Child(j))) largest = std::max(largest, Number(AttributeOf(*parent.Child(j), "dir")));
-      child.SetAttribute("dir", std::to_string(largest + 1));
-    }
+    if (Number(AttributeOf(child, "dir")) <= 0) child.SetAttribute("dir", std::to_string(LargestDir(parent) + 1));
     AssignDirsBelow(child);
   }
 }
@@ -252,6 +254,15 @@ XmlElement* ShareDocument::CategoryOfQueueCode(int code) const {
 
 void ShareDocument::AssignDirs() {
   if (XmlElement* root = Root()) AssignDirsBelow(*root);
+}
+
+XmlElement* ShareDocument::AddCategory(XmlElement& parent, const std::string& name) {
+  XmlElement* category = XmlElement::NewElement(kType);
+  category->SetAttribute("name", name);
+  category->SetAttribute("style", "0");
+  category->SetAttribute("dir", std::to_string(LargestDir(parent) + 1));
+  parent.AddChild(category);
+  return category;
 }
 
 XmlElement* ShareDocument::AddFile(XmlElement& category, const std::string& path, const std::string& md5,

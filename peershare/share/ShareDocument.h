@@ -86,6 +86,8 @@ class ShareDocument {
   // Gives every shown category without a dir the largest dir of its
   // siblings plus 1.
   void AssignDirs();
+  // Appends a shown category named `name` with a dir of its own.
+  XmlElement* AddCategory(XmlElement& parent, const std::string& name);
   // Appends a file element to a category.
   XmlElement* AddFile(XmlElement& category, const std::string& path, const std::string& md5, uint32_t size);
 

@@ -2,16 +2,15 @@
 
 #include <cstring>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "frame/HostClient.h"
-#include "frame/ModuleState.h"
 #include "share/CodePageText.h"
 #include "share/Md5.h"
 
 namespace {
 
-constexpr const char* kWindowClass = "PeershareShareLibrary";
 constexpr size_t kIdentityBuffer = Md5::kHexLength + 1;
 
 // Digests already withdrawn from the host in this process.
@@ -40,19 +39,27 @@ ShareFileNames ShareLibrary::Files() const { return ShareFileNames(dataFolder_, 
 
 // --- start and stop ----------------------------------------------------------
 
-bool ShareLibrary::Start(HostClient* host, uint32_t user, bool rehashAll, int32_t appServer) {
+bool ShareLibrary::Start(HostClient* host, uint32_t user, bool rehashAll, int32_t appServer, HWND parent) {
   if (Running()) return true;
   host_ = host;
   appServer_ = appServer;
+  publisher_.SetHost(host, appServer);
+  publisher_.SetQuietPeriod(timing_.quietPeriod);
+  publisher_.saveDocument = [this] { SaveDocument(); };
+  publisher_.Reset();
+  publications_.Clear();
   hashPlugin_.Load(executableFolder_);
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     rehashAll_ = rehashAll;
+    stopRequested_ = false;
     OpenDocument(user);
   }
   keywords_.LoadFiles();
   topTen_.Reload();
-  if (!CreateWindowOnce()) return false;
+  directories_ = ShareDirectories::Read(executableFolder_);
+  ending_ = false;
+  if (!CreateTree(parent)) return false;
 
   fetcher_ = std::make_unique<SettingsFetcher>(WebAddress::Operator(executableFolder_), settings_, keywords_, topTen_);
   fetcher_->SetStepWait(timing_.settingsStepWait);
@@ -61,7 +68,23 @@ bool ShareLibrary::Start(HostClient* host, uint32_t user, bool rehashAll, int32_
   fetcher_->onApplied = [window](const ServerSettings::Values&) { PostMessageA(window, kSettingsApplied, 0, 0); };
   fetcher_->onTopTenReplaced = [window] { PostMessageA(window, kTopTenReplaced, 0, 0); };
   worker_.SetRetryInterval(timing_.settingsRetry);
-  return worker_.Start(WorkerTasks());
+  firstPassDone_ = false;
+  openings_ = 0;
+  passes_ = filesHashed_ = openingPauses_ = filesRemoved_ = 0;
+  if (!worker_.Start(WorkerTasks())) {
+    ending_ = true;
+    window_.Reset();
+    return false;
+  }
+  if (directories_.VodSystem()) {
+    const ShareWorker& worker = worker_;
+    folderWatch_.Start(directories_.Folders(), worker_.StopEvent(), timing_.folderWatchTimeout,
+                       {[&worker] { worker.Post(ShareWorker::kRunHashPass); },
+                        [&worker] { worker.Post(ShareWorker::kRescan); }});
+  }
+  SetTimer(window, kSaveTimer, timing_.saveCheckInterval, nullptr);
+  SetTimer(window, kHandOutTimer, timing_.handOutInterval, nullptr);
+  return true;
 }
 
 ShareWorker::Tasks ShareLibrary::WorkerTasks() {
@@ -72,63 +95,84 @@ ShareWorker::Tasks ShareLibrary::WorkerTasks() {
     rehashAll_ = false;
   };
   tasks.fetchSettings = [this] { return fetcher_->FetchServerSettings(); };
+  tasks.onMessage = [this](const MSG& message) { OnWorkerMessage(message); };
   return tasks;
+}
+
+void ShareLibrary::OnWorkerMessage(const MSG& message) {
+  if (message.message == ShareWorker::kRunHashPass) {
+    RunHashPass();
+  } else if (message.message == ShareWorker::kRescan) {
+    Rescan();
+  } else if (message.message == WM_TIMER && repeatTimer_ != 0 && message.wParam == repeatTimer_) {
+    KillTimer(nullptr, repeatTimer_);
+    repeatTimer_ = 0;
+    RunHashPass();
+  }
 }
 
 void ShareLibrary::Stop() {
   if (!Running() && !worker_.Running()) return;
-  worker_.Stop();
+  EndThreadsAndSave();
+  window_.Reset();
+}
+
+// What destroying the share tree does. A worker that would not end within
+// the wait keeps the hash plug-in loaded: it may still be inside it.
+void ShareLibrary::EndThreadsAndSave() {
+  if (ending_) return;
+  ending_ = true;
+  if (HWND window = window_.Get()) {
+    KillTimer(window, kSaveTimer);
+    KillTimer(window, kHandOutTimer);
+  }
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
-    document_.Save();
+    stopRequested_ = true;
   }
-  hashPlugin_.Unload(timing_.hashPluginUnloadWait);
-  window_.Reset();
-  UnregisterClassA(kWindowClass, ModuleState::LibraryModule());
+  bool ended = worker_.Stop(timing_.stopGrace, timing_.stopPatience);
+  folderWatch_.Join();
+  KeepUndeliveredPublications();
+  SaveDocument();
+  if (ended) hashPlugin_.Unload(timing_.hashPluginUnloadWait);
 }
 
-// --- the library window ---------------------------------------------------
-
-bool ShareLibrary::CreateWindowOnce() {
-  if (window_) return true;
-  HINSTANCE module = ModuleState::LibraryModule();
-  WNDCLASSA windowClass = {};
-  if (!GetClassInfoA(module, kWindowClass, &windowClass)) {
-    windowClass.lpfnWndProc = &ShareLibrary::WindowProc;
-    windowClass.hInstance = module;
-    windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&windowClass)) return false;
+// Records still queued when the window goes never reach the host, and their
+// files' digests stand unchanged in the document, so the next session would
+// not hash them again (every reShare mark is reset when a worker starts).
+// Their files lose the time they were hashed at instead: the next session's
+// first pass hashes and publishes them again, and keeps their digests
+// meanwhile. The records themselves must not reach the host then.
+void ShareLibrary::KeepUndeliveredPublications() {
+  std::deque<Publication> undelivered = publications_.TakeAll();
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  XmlElement* root = document_.Root();
+  if (undelivered.empty() || root == nullptr) return;
+  std::unordered_map<std::string, XmlElement*> files;
+  XmlElement::List paths;
+  root->FindAll(paths, true, "filePath");
+  for (XmlElement* path : paths) files.emplace(path->Text(), path->Parent());
+  for (const Publication& record : undelivered) {
+    auto file = files.find(record.path);
+    if (record.publish && file != files.end() && file->second != nullptr) file->second->SetAttribute("time", "0");
   }
-  window_.Reset(CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr));
-  if (!window_) return false;
-  SetWindowLongPtrA(window_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  return true;
 }
 
-LRESULT CALLBACK ShareLibrary::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* library = reinterpret_cast<ShareLibrary*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (library != nullptr && (message == kSettingsApplied || message == kTopTenReplaced)) {
-    ModuleStateGuard guard;
-    library->OnWindowMessage(message);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
+void ShareLibrary::SaveDocument() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  document_.Save();
 }
 
-void ShareLibrary::OnWindowMessage(UINT message) {
-  if (message == kTopTenReplaced) {
-    topTen_.Reload();
-    return;
-  }
-  const ServerSettings::Values values = settings_.Current();
-  if (host_ != nullptr) host_->SetAdVersion(values.adVersion);
-  if (onSettingsApplied) onSettingsApplied(values);
+HashStatistics ShareLibrary::Statistics() const {
+  return HashStatistics{passes_, filesHashed_, openingPauses_, filesRemoved_};
 }
 
 // --- the document ------------------------------------------------------------
 
 void ShareLibrary::OpenDocument(uint32_t user) {
   user_ = user;
+  // Another document leaves the worker's queues pointing nowhere.
+  changed_ = true;
   ShareDocument::HashConverter convert;
   if (hashPlugin_.Loaded()) {
     convert = [this](const std::string& oldHash, std::string& newHash) {
@@ -208,6 +252,8 @@ bool ShareLibrary::PublishCopy(PublishedCopy::Sizes* sizes) {
   }
   return PublishedCopy::Write(text, names, sizes);
 }
+
+bool ShareLibrary::HashFile(const std::string& path) { return !path.empty() && hashPlugin_.HashFile(path); }
 
 bool ShareLibrary::RefreshHandOut() const { return PublishedCopy::RefreshHandOut(Files()); }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 
 #include "win/Handles.h"
@@ -9,7 +10,8 @@
 // The share library's worker thread and its thread message queue. At start
 // it runs the start-up task and fetches the server settings, repeating the
 // fetch from a thread timer until it reports success; then it handles
-// thread messages until told to end.
+// thread messages until told to end. A long task waits through
+// WaitPumping, which keeps handling the messages meanwhile.
 class ShareWorker {
  public:
   // Thread messages of the worker.
@@ -26,6 +28,8 @@ class ShareWorker {
     std::function<void(const MSG&)> onMessage;
   };
 
+  enum class Wait { Signalled, End, Failed };
+
   ShareWorker();
   ~ShareWorker();
   ShareWorker(const ShareWorker&) = delete;
@@ -40,22 +44,36 @@ class ShareWorker {
   bool Stop(DWORD grace = 1000, DWORD patience = 60000);
   bool Running() const { return thread_.IsValid(); }
   bool Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-  // The worker finishes the message at hand and then waits; it never stops
-  // while holding a lock or inside the system.
+  // The worker finishes the message (or the file of a hash pass) at hand and
+  // then waits; it never stops while holding a lock or inside the system.
   void Suspend();
   void Resume();
   // Signalled while the worker is to stop.
   HANDLE StopEvent() const { return stop_.Get(); }
   DWORD ThreadId() const { return threadId_; }
 
+  // Worker thread only. Waits for `event` while handling the thread's
+  // messages as usual, except that kEnd (or the stop event) ends the wait
+  // and the worker, and a further kRunHashPass is dropped.
+  Wait WaitPumping(HANDLE event);
+  // Worker thread only. Returns at once unless suspended; false when the
+  // worker is to stop.
+  bool WaitWhileSuspended() const;
+  // Removes the kRunHashPass messages already queued: one pass serves them.
+  static void DropQueuedHashPasses();
+
  private:
   static DWORD WINAPI ThreadMain(void* self);
   void Run();
-  // False when the worker is to stop.
-  bool WaitWhileSuspended() const;
+  void Handle(const MSG& message);
+  // False once the worker is to end.
+  bool WaitForMessage();
 
   Tasks tasks_;
   DWORD retryInterval_ = kDefaultRetryInterval;
+  UINT_PTR retryTimer_ = 0;
+  std::atomic<bool> ending_{false};
+  std::atomic<bool> suspended_{false};
   win::UniqueThread thread_;
   DWORD threadId_ = 0;
   win::UniqueEvent ready_, stop_, running_;

@@ -34,26 +34,41 @@ class ModalDriver {
   bool Acted() const { return acted_; }
 
  private:
-  static BOOL CALLBACK Find(HWND window, LPARAM found) {
+  static bool IsShownDialog(HWND window) {
     char name[32] = "";
     GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != "#32770" || !IsWindowVisible(window) || !current_->matches_(window)) return TRUE;
+    return std::string(name) == "#32770" && IsWindowVisible(window);
+  }
+  static BOOL CALLBACK Find(HWND window, LPARAM found) {
+    if (!IsShownDialog(window) || !current_->matches_(window)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
+  }
+  // A dialog that never reaches the awaited state is cancelled, so that the
+  // test fails instead of waiting for CTest's time limit.
+  static BOOL CALLBACK Cancel(HWND window, LPARAM) {
+    if (IsShownDialog(window)) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
   }
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (current_ == nullptr || current_->acted_) return;
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), &Find, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog == nullptr) return;
+    if (dialog == nullptr) {
+      if (GetTickCount() - current_->started_ > kPatience) EnumThreadWindows(GetCurrentThreadId(), &Cancel, 0);
+      return;
+    }
     current_->acted_ = true;
     current_->action_(dialog);
   }
+
+  static constexpr DWORD kPatience = 30000;
 
   static ModalDriver* current_;
   std::function<bool(HWND)> matches_;
   std::function<void(HWND)> action_;
   UINT_PTR timer_ = 0;
+  DWORD started_ = GetTickCount();
   bool acted_ = false;
 };
 ModalDriver* ModalDriver::current_ = nullptr;
@@ -222,8 +237,19 @@ std::string SelectedFolderName(HWND dialog) {
   return text;
 }
 
+// Wine's folder browser cannot select a folder below the user's profile (its
+// shell items there are the profile's own, not plain folders), so the start
+// folder of this test lies at the top of the system drive.
+std::string SystemDriveRoot() {
+  char windows[MAX_PATH] = "";
+  GetSystemWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows, 3);
+}
+
 TEST_F(TransferWindowTest, TheFolderBrowserAddsTheAskBoxLeftOfOk) {
-  std::string start = Folder();
+  TempFolder outside(SystemDriveRoot());
+  std::string start = outside.File("downloads");
+  ASSERT_TRUE(CreateDirectoryA(start.c_str(), nullptr));
   std::string folder;
   bool ask = true;
   RECT box = {}, ok = {};

@@ -9,12 +9,12 @@
 // A folder of its own for one test, removed with everything in it afterwards.
 class TempFolder {
  public:
-  TempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
+  TempFolder() : TempFolder(TempPath()) {}
+  // In another folder than the user's temporary one (base ends in '\').
+  explicit TempFolder(const std::string& base) {
     static LONG sequence = 0;
     char name[MAX_PATH];
-    wsprintfA(name, "%stvtest-%lu-%ld", base, GetCurrentProcessId(), InterlockedIncrement(&sequence));
+    wsprintfA(name, "%stvtest-%lu-%ld", base.c_str(), GetCurrentProcessId(), InterlockedIncrement(&sequence));
     path_ = name;
     // A run that was killed may have left a folder of the same name.
     RemoveTree(path_);
@@ -28,6 +28,11 @@ class TempFolder {
   std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
  private:
+  static std::string TempPath() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    return base;
+  }
   static void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA entry;
     win::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &entry));

@@ -1,0 +1,203 @@
+// Files joining the share on the window thread: added to a category,
+// dropped from the shell, finished downloads; and the questions the
+// download list asks by digest.
+#include "share/ShareLibrary.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+
+#include "share/CodePageText.h"
+#include "share/ShareCategories.h"
+#include "share/SharePaths.h"
+#include "win/ShellHandles.h"
+
+namespace {
+
+// Folders below a dropped folder are added this deep at most.
+constexpr int kDeepestFolder = 64;
+
+uint32_t SizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
+}
+
+int LabelCodeOfTop(const ShareDocument& document, const XmlElement& element) {
+  const XmlElement* top = document.TopLevelCategory(element);
+  return top != nullptr ? ShareCategories::LabelCode(AttributeOf(*top, "name")) : ShareCategories::kOtherCode;
+}
+
+// Whether an id list of `bytes` bytes starting at `offset` ends inside them.
+bool IdListFits(const BYTE* base, size_t bytes, size_t offset) {
+  while (offset + sizeof(USHORT) <= bytes) {
+    USHORT size = *reinterpret_cast<const USHORT*>(base + offset);
+    if (size == 0) return true;
+    offset += size;
+  }
+  return false;
+}
+
+DroppedItem ItemOfIdList(const ITEMIDLIST* item) {
+  DroppedItem dropped;
+  SHFILEINFOA info = {};
+  info.dwAttributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
+  SHGetFileInfoA(reinterpret_cast<const char*>(item), 0, &info, sizeof info,
+                 SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ATTRIBUTES | SHGFI_ATTR_SPECIFIED);
+  char path[MAX_PATH] = "";
+  dropped.fileSystem = (info.dwAttributes & SFGAO_FILESYSTEM) != 0 && SHGetPathFromIDListA(item, path);
+  dropped.path = path;
+  dropped.displayName = info.szDisplayName;
+  // A folder of the file system: zip archives are folders to the shell too.
+  dropped.folder = (info.dwAttributes & SFGAO_FOLDER) && (info.dwAttributes & SFGAO_FILESYSANCESTOR);
+  return dropped;
+}
+
+}  // namespace
+
+// --- records for the host ----------------------------------------------------
+
+Publication ShareLibrary::RecordOf(const XmlElement& file, int code, const std::string& hash) {
+  Publication record;
+  record.code = code;
+  record.hash = hash;
+  file.GetChildText("filePath", record.path);
+  file.GetChildText("comment", record.comment);
+  record.size = static_cast<uint32_t>(std::strtoul(AttributeOf(file, "fileSize").c_str(), nullptr, 10));
+  if (const XmlElement* category = file.Parent()) record.categoryPath = ShareDocument::CategoryPath(*category);
+  return record;
+}
+
+Publication ShareLibrary::Withdrawal(const XmlElement& file, int code, const std::string& hash) {
+  Publication record = RecordOf(file, code, hash);
+  record.publish = false;
+  return record;
+}
+
+void ShareLibrary::QueuePublication(Publication record) {
+  if (publications_.Append(std::move(record))) WakeWindow();
+}
+
+// --- adding files ------------------------------------------------------------
+
+XmlElement* ShareLibrary::AddFileToCategory(XmlElement& category, const std::string& path, const std::string& md5,
+                                            uint32_t size, const std::string& comment) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  XmlElement* file = document_.AddFile(category, path, md5, size);
+  if (!comment.empty()) file->SetChildText("comment", comment);
+  changed_ = true;
+  if (!md5.empty()) PublishAtOnce(*file);
+  return file;
+}
+
+void ShareLibrary::PublishAtOnce(const XmlElement& file) {
+  int code = LabelCodeOfTop(document_, file);
+  if (code != ShareCategories::kCollectionCode) publisher_.Handle(RecordOf(file, code, AttributeOf(file, "MD5")));
+}
+
+int ShareLibrary::AddDroppedItems(XmlElement& category, const std::vector<DroppedItem>& items) {
+  int added = 0;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    // Sub-categories follow the rules of the category they belong to.
+    const int code = LabelCodeOfTop(document_, category);
+    for (const DroppedItem& item : items) {
+      std::string checked = item.path;
+      if (!unfiltered_ && !SharePaths::CanShare(checked, code)) continue;
+      if (!item.fileSystem || item.path.empty()) continue;
+      if (item.folder) {
+        AddFolder(category, item);
+      } else {
+        AddFileToCategory(category, item.path, "", SizeOf(item.path));
+      }
+      ++added;
+    }
+  }
+  worker_.Post(ShareWorker::kRunHashPass);
+  return added;
+}
+
+// A folder becomes a sub-category named by its display name; what it holds
+// follows without CanShare.
+int ShareLibrary::AddFolder(XmlElement& parent, const DroppedItem& folder) {
+  const std::string name = folder.displayName.empty() ? CodePageText::FileNameOf(folder.path) : folder.displayName;
+  XmlElement* category = document_.AddCategory(parent, name);
+  changed_ = true;
+  int depth = 0;
+  for (const XmlElement* up = &parent; up != nullptr; up = up->Parent()) ++depth;
+  if (depth > kDeepestFolder) return 0;
+  int added = 0;
+  WIN32_FIND_DATAA entry;
+  std::string base = folder.path;
+  if (!base.empty() && base.back() != '\\' && base.back() != '/') base += "\\";
+  win::UniqueFind find(FindFirstFileA((base + "*.*").c_str(), &entry));
+  if (!find) return 0;
+  do {
+    const std::string entryName = entry.cFileName;
+    if (entryName == "." || entryName == "..") continue;
+    const std::string path = base + entryName;
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      document_.AddFile(*category, path, "", entry.nFileSizeLow);
+      ++added;
+    } else if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      added += AddFolder(*category, DroppedItem{path, entryName, true, true});
+    }
+  } while (FindNextFileA(find.Get(), &entry));
+  return added;
+}
+
+std::vector<DroppedItem> ShareLibrary::ItemsOfPaths(const std::vector<std::string>& paths) {
+  std::vector<DroppedItem> items;
+  for (std::string path : paths) {
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    DroppedItem item;
+    item.path = path;
+    item.fileSystem = attributes != INVALID_FILE_ATTRIBUTES;
+    item.folder = item.fileSystem && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    item.displayName = CodePageText::FileNameOf(path);
+    items.push_back(item);
+  }
+  return items;
+}
+
+std::vector<DroppedItem> ShareLibrary::ItemsOfShellIdList(const CIDA* idList, size_t bytes) {
+  std::vector<DroppedItem> items;
+  const auto* base = reinterpret_cast<const BYTE*>(idList);
+  if (idList == nullptr || bytes < sizeof(CIDA)) return items;
+  const size_t count = idList->cidl;
+  // The table of offsets: the folder first, then one per item.
+  if (count > bytes / sizeof(UINT) - 2 || !IdListFits(base, bytes, idList->aoffset[0])) return items;
+  const auto* folder = reinterpret_cast<const ITEMIDLIST*>(base + idList->aoffset[0]);
+  for (size_t i = 1; i <= count; ++i) {
+    if (!IdListFits(base, bytes, idList->aoffset[i])) continue;
+    win::UniqueIdList item(ILCombine(folder, reinterpret_cast<const ITEMIDLIST*>(base + idList->aoffset[i])));
+    if (item) items.push_back(ItemOfIdList(item.Get()));
+  }
+  return items;
+}
+
+bool ShareLibrary::AddFinishedDownload(int32_t categoryCode, const std::string& path, const std::string& md5,
+                                       uint32_t size, const std::string& comment) {
+  if (path.empty()) return false;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    XmlElement* category = document_.CategoryOfQueueCode(categoryCode);
+    if (category == nullptr) return false;
+    if (XmlElement* known = document_.Root()->FindByText(true, "filePath", path)) {
+      known->Parent()->SetAttribute("reShare", "1");
+    } else {
+      AddFileToCategory(*category, path, md5, size, comment);
+    }
+  }
+  worker_.Post(ShareWorker::kRunHashPass);
+  return true;
+}
+
+bool ShareLibrary::FindByMd5(const std::string& md5, SharedFileInfo* found) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  SharedFileInfo info;
+  if (!document_.Lookup(md5, info)) return false;
+  info.file = nullptr;
+  if (found != nullptr) *found = info;
+  return true;
+}
