@@ -48,7 +48,7 @@ fi
   rm -rf "$out/bin"
   mkdir -p "$out/bin"
   cp "$tree"/{peershare,barshare,certassist}/*.dll "$tree/hosts/"*.exe "$tree/hosts/TvHashFile.dll" \
-    "$tree/hosts/browser_double.dll" "$out/bin/"
+    "$tree/hosts/TvSendMail.dll" "$tree/hosts/browser_double.dll" "$out/bin/"
   # The authority's download server: a web server double on 127.0.0.1 that
   # the assistant host and the download benchmark put their files into.
   rm -rf "$out/downloads"

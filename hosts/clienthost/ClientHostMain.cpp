@@ -6,7 +6,8 @@
 //                    plug-in double) and a config folder
 // runs itself from there, drives the plug-in through its exports and
 // PluginInterface (downloads and uploads included, through the host's
-// transfer doubles), logs every HostClient call to WORKFOLDER\host-calls.log and
+// transfer doubles, searches through the host's Search and its reported
+// results, the mail plug-in double), logs every HostClient call to WORKFOLDER\host-calls.log and
 // saves pictures of the main window, the transfer window and the coins
 // prompt as PNG files.
 //
@@ -23,6 +24,7 @@
 
 #include "LoggingHost.h"
 #include "PluginLibrary.h"
+#include "SearchDemo.h"
 #include "ShareDemo.h"
 #include "TransferDemo.h"
 #include "UploadDemo.h"
@@ -93,7 +95,7 @@ bool LayOutClient(const Options& options) {
          CopyFileA((FolderOf(self) + "\\TvHashFile.dll").c_str(), (bin + "\\Plugins\\TvHashFile.dll").c_str(), FALSE) &&
          CopyFileA((FolderOf(self) + "\\TovakPlayer.exe").c_str(), (bin + "\\TovakPlayer.exe").c_str(), FALSE) &&
          ShareDemo::LayOut(options.work, bin, data, kUser) && TransferDemo::LayOut(options.work, data, kUser) &&
-         UploadDemo::LayOut(data, bin, kUser);
+         UploadDemo::LayOut(data, bin, kUser) && SearchDemo::LayOut(FolderOf(self), data, bin);
 }
 
 int RunFromClientFolder(const Options& options) {
@@ -190,6 +192,8 @@ int DrivePlugin(const Options& options) {
   std::printf("-- uploads, history lists and the upload record report\n");
   ok = UploadDemo::Drive(*face, host, main, pictures, options.work, DataFolder(options), kUser,
                          !options.operatorServer.empty()) && ok;
+  std::printf("-- search centre and results pages\n");
+  ok = SearchDemo::Drive(*face, host, main, pictures, options.work, ExecutableFolder(options)) && ok;
   std::printf("-- main window\n");
   face->SetAccount(120, 800, 400);
   // The client's sign-in cycle fills the friend tree from GetFriendList;

@@ -213,6 +213,21 @@ void LoggingHost::NotifyUnpublishDone() { Log(28, "NotifyUnpublishDone()"); }
 void LoggingHost::Search(uint32_t queryId, uint32_t sequence, int32_t maxResults, int32_t fileType,
                          uint32_t targetPeer, int32_t scope, const char* keyword) {
   Log(30, "Search(%u, %u, %d, %d, %u, %d, %s)", queryId, sequence, maxResults, fileType, targetPeer, scope, Q(keyword));
+  std::lock_guard<std::mutex> hold(logLock_);
+  searches_.push_back({queryId, sequence, maxResults, fileType, targetPeer, scope, keyword != nullptr ? keyword : ""});
+}
+
+std::vector<LoggingHost::SearchCall> LoggingHost::Searches() const {
+  std::lock_guard<std::mutex> hold(logLock_);
+  return searches_;
+}
+
+void LoggingHost::ReportSearchResults(PluginInterface& plugin, uint32_t queryId, bool finish) const {
+  for (const SearchResult& result : searchResults)
+    plugin.AddSearchResult(queryId, result.hash.c_str(), result.fileName.c_str(), result.size, result.category,
+                           result.comment.c_str(), result.peerId, result.nickname.c_str(), result.connectionKind,
+                           result.ip, result.port, result.bandwidth, result.peerTag, result.extra.c_str());
+  if (finish) plugin.SearchFinished(queryId);
 }
 void LoggingHost::OnExtraButton1() { Log(32, "OnExtraButton1()"); }
 void LoggingHost::OnExtraButton2() { Log(33, "OnExtraButton2()"); }

@@ -11,6 +11,7 @@
 
 #include "TransferDouble.h"
 #include "frame/HostClient.h"
+#include "frame/PluginInterface.h"
 #include "win/Handles.h"
 
 // A client without a network: answers every slot of HostClient the plug-in
@@ -44,6 +45,36 @@ class LoggingHost : public HostClient {
   // without a pace of its own that reports to the record the plug-in
   // answered AddUpload with (its callback interface). Logged as a host event.
   TransferDouble* ServeUpload(TransferTaskSink* record, const char* localPath, uint32_t size);
+  // One file a peer shares, as the host reports it for a query.
+  struct SearchResult {
+    std::string hash;
+    std::string fileName;
+    uint32_t size = 0;
+    int32_t category = 0;
+    std::string comment;
+    uint32_t peerId = 0;
+    std::string nickname;
+    int32_t connectionKind = 0;
+    uint32_t ip = 0;
+    uint16_t port = 0;
+    int32_t bandwidth = 0;
+    uint32_t peerTag = 0;
+    std::string extra;
+  };
+  // What Search was asked, call by call.
+  struct SearchCall {
+    uint32_t queryId, sequence;
+    int32_t maxResults, fileType;
+    uint32_t targetPeer;
+    int32_t scope;
+    std::string keyword;
+  };
+  // The results the host reports when asked to.
+  std::vector<SearchResult> searchResults;
+  std::vector<SearchCall> Searches() const;
+  // Hands every result of `searchResults` to the plug-in under `queryId`,
+  // then, with `finish`, says the search has finished.
+  void ReportSearchResults(PluginInterface& plugin, uint32_t queryId, bool finish = true) const;
 
   std::vector<std::string> Calls() const;
   // The calls whose line starts with name followed by "(".
@@ -118,6 +149,7 @@ class LoggingHost : public HostClient {
 
   mutable std::mutex logLock_;
   std::vector<std::string> calls_;
+  std::vector<SearchCall> searches_;
   std::string logPath_;
   mutable std::mutex transfersLock_;
   std::vector<std::unique_ptr<TransferDouble>> transfers_;

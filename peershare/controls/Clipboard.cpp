@@ -4,7 +4,7 @@
 
 #include "win/Handles.h"
 
-bool PutClipboardText(HWND owner, const std::string& text) {
+bool CopyTextToClipboard(HWND owner, const std::string& text) {
   if (!OpenClipboard(owner)) return false;
   EmptyClipboard();
   bool taken = false;
@@ -18,4 +18,17 @@ bool PutClipboardText(HWND owner, const std::string& text) {
   }
   CloseClipboard();
   return taken;
+}
+
+std::string ClipboardText(HWND owner) {
+  std::string text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+      text.assign(bytes, strnlen(bytes, GlobalSize(data)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
 }

@@ -4,6 +4,9 @@
 
 #include <string>
 
-// Puts code page text on the clipboard as CF_TEXT; false when the clipboard
-// could not be had or took nothing.
-bool PutClipboardText(HWND owner, const std::string& text);
+// Puts 8-bit text (code page 936) on the clipboard for `owner`; false when
+// the clipboard could not be opened or took nothing.
+bool CopyTextToClipboard(HWND owner, const std::string& text);
+// The clipboard's 8-bit text, empty when it holds none (for callers that
+// check what was put there).
+std::string ClipboardText(HWND owner);

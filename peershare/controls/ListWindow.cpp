@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "controls/WindowClass.h"
 #include "frame/ModuleState.h"
 
 namespace {
@@ -16,23 +17,9 @@ ListWindow::~ListWindow() {
   window_.Reset();
 }
 
-bool ListWindow::RegisterWindowClass() {
-  HINSTANCE module = ModuleState::LibraryModule();
-  WNDCLASSEXA existing = {};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(module, kWindowClass, &existing)) return true;
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &ListWindow::WindowProc;
-  windowClass.hInstance = module;
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWindowClass;
-  return RegisterClassExA(&windowClass) != 0;
-}
-
 bool ListWindow::CreateListWindow(HWND parent, int id, const RECT& area, DWORD listStyle) {
   if (window_) return true;
-  if (!RegisterWindowClass()) return false;
+  if (!RegisterWindowClassOnce(kWindowClass, &ListWindow::WindowProc)) return false;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   const int width = area.right - area.left, height = area.bottom - area.top;

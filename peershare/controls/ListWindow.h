@@ -44,7 +44,6 @@ class ListWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static bool RegisterWindowClass();
 
   win::UniqueWindow window_;
   ListView view_;

@@ -148,7 +148,7 @@ bool MainWindow::OnInitDialog() {
 
 void MainWindow::CreatePanels() {
   homePanel_.Create(IDD_HOME, Handle());
-  searchPanel_.Create(IDD_SEARCH_CENTRE, Handle());
+  searchPanel_.Create(Handle());
   sharePanel_.Create(IDD_SHARE_PAGE, Handle());
   friendPanel_.Create(Handle());
   SelectPanel(kHome);
@@ -210,12 +210,15 @@ void MainWindow::Layout() {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-bool MainWindow::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
+bool MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR&) {
   if (message == WM_SIZE) Layout();
+  if (message == MailPlugin::kDoneMessage) mailPlugin_.OnDone(wParam, lParam);
   return false;
 }
 
 void MainWindow::OnDestroy() {
+  // The mail plug-in's holder posts to this window.
+  mailPlugin_.Close();
   noticeView_.Destroy();
   status_.Detach();
 }

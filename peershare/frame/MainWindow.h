@@ -11,6 +11,8 @@
 #include "frame/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
+#include "search/MailPlugin.h"
+#include "search/SearchCentre.h"
 #include "share/ShareLibrary.h"
 #include "transfer/DownloadList.h"
 #include "transfer/FinishedDownloadList.h"
@@ -60,6 +62,10 @@ class MainWindow : public Dialog, public PluginInterface {
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
   ShareLibrary& Library() { return shareLibrary_; }
+  SearchCentre& Search() { return searchPanel_; }
+  MailPlugin& Mail() { return mailPlugin_; }
+  // Shows one panel and hides the others, the window staying where it is.
+  void SelectPanel(int panel);
   // The "mailto:" link of the recommendation mail, ending with the user's number.
   std::string RecommendationMail() const;
   // When Start or Resume last started the traffic clock (GetTickCount).
@@ -120,7 +126,6 @@ class MainWindow : public Dialog, public PluginInterface {
   Panel* PanelObject(int panel);
   const Panel* PanelObject(int panel) const;
   void CreatePanels();
-  void SelectPanel(int panel);
   void BringToFront();
   void InitSearchBar();
   void FillSearchBar(int32_t type, const char* text);
@@ -148,7 +153,8 @@ class MainWindow : public Dialog, public PluginInterface {
   int templateId_ = 0;
   bool unfiltered_ = false;
   TransferWindow homePanel_;
-  Panel searchPanel_, sharePanel_;
+  SearchCentre searchPanel_{*this};
+  Panel sharePanel_;
   FriendPanel friendPanel_;
   StatusLine status_;
   HtmlView noticeView_;
@@ -159,4 +165,5 @@ class MainWindow : public Dialog, public PluginInterface {
   std::unique_ptr<FinishedUploadList> finishedUploads_;
   std::unique_ptr<DownloadList> downloads_;
   std::unique_ptr<UploadManager> uploads_;
+  MailPlugin mailPlugin_{config_.ExecutableFolder()};
 };

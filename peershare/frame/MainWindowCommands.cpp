@@ -49,11 +49,14 @@ bool MainWindow::OnCommand(int id, int code) {
     case IDC_EXTRA_BUTTON2:
       if (host_ != nullptr) host_->OnExtraButton2();
       return true;
-    // The search and the mail report belong to the search centre and the
-    // mail plug-in holder; until those exist the buttons do nothing.
     case IDC_SEARCH_START:
+      searchPanel_.OnSearchButton();
+      return true;
     case IDC_SEARCH_STOP:
+      searchPanel_.OnStopButton();
+      return true;
     case IDC_MAIL_REPORT:
+      if (Started()) mailPlugin_.Open(Handle(), host_, shareLibrary_.Settings().Current());
       return true;
     case IDCANCEL:
       ShowWindow(Handle(), SW_HIDE);

@@ -44,6 +44,7 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   homePanel_.SetLists({downloads_.get(), uploads_.get(), finishedDownloads_.get(), finishedUploads_.get()});
   if (!CreateFrom(IDD_MAIN)) return 0;
   unfiltered_ = ReadUnfilteredMode();
+  searchPanel_.SetFilterOff(unfiltered_);
   shareLibrary_.SetUnfiltered(unfiltered_);
   shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer(), PanelWindow(kShare));
   state_ = State::Running;
@@ -200,11 +201,9 @@ void MainWindow::SetAccount(int32_t coins, int32_t pointsA, int32_t pointsB) {
                  StatusLine::kKeep, StatusLine::kKeep, StatusLine::kKeep);
 }
 
-void MainWindow::SearchFinished(uint32_t) {
+void MainWindow::SearchFinished(uint32_t queryId) {
   ModuleStateGuard guard;
-  if (!Started()) return;
-  EnableItem(IDC_SEARCH_STOP, false);
-  EnableItem(IDC_SEARCH_START, true);
+  if (Started()) searchPanel_.SearchFinished(queryId);
 }
 
 void MainWindow::StartSearch(int32_t type, const char* text) {
@@ -314,9 +313,14 @@ void MainWindow::AddTopTenEntry(int32_t position, int32_t value, const char* has
                                save != 0);
 }
 
-void MainWindow::AddSearchResult(uint32_t, const char*, const char*, uint32_t, int32_t, const char*, uint32_t,
-                                 const char*, int32_t, uint32_t, uint16_t, int32_t, uint32_t, const char*) {
+void MainWindow::AddSearchResult(uint32_t queryId, const char* hash, const char* fileName, uint32_t size,
+                                 int32_t category, const char* comment, uint32_t peerId, const char* nickname,
+                                 int32_t connectionKind, uint32_t ip, uint16_t port, int32_t bandwidth,
+                                 uint32_t peerTag, const char* extra) {
   ModuleStateGuard guard;
+  if (!Started() || searchPanel_.PageOf(queryId) == nullptr) return;
+  searchPanel_.AddResult(queryId, ResultRecord::FromHost(hash, fileName, size, category, comment, peerId, nickname,
+                                                         connectionKind, ip, port, bandwidth, peerTag, extra));
 }
 
 int32_t MainWindow::LookupSharedFile(const char* hash, char* path, int32_t* hidden, int32_t* category) {

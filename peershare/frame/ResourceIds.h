@@ -147,3 +147,30 @@
 #define ID_UPLOADED_OPEN 33060
 #define ID_UPLOADED_OPEN_FOLDER 33061
 #define ID_UPLOADED_DELETE 33062
+/* Search centre (panel 3062): the tab control of the results pages */
+#define IDC_SEARCH_TABS 3063
+#define IDC_RESULTS_LIST 3064
+
+/* Not-member prompt of the results pages */
+#define IDD_MEMBER_PROMPT 3304
+#define IDC_MEMBER_TEXT 3305
+#define IDC_MEMBER_UPGRADE 3306
+
+/* Row menu of the results pages (menu 3037, sub-menu "RemoteFile") */
+#define IDM_REMOTE_FILE 3037
+#define ID_RESULT_DOWNLOAD 33101
+#define ID_RESULT_SEQUENTIAL 33102
+#define ID_RESULT_PLAY 33103
+#define ID_RESULT_ADD_FRIEND 33104
+#define ID_RESULT_MESSAGE 33105
+#define ID_RESULT_DETAILS 33106
+#define ID_RESULT_COINS 33107
+#define ID_RESULT_REPORT 33108
+#define ID_RESULT_COPY_NUMBER 33109
+#define ID_RESULT_COPY_LINK 33110
+#define ID_RESULT_PUSH_LINK 33111
+#define ID_RESULT_RECOMMEND 33112
+#define ID_RESULT_CLEAR 33113
+#define ID_SORT_NAME 33114
+#define ID_SORT_PEER 33115
+#define ID_SORT_BANDWIDTH 33116

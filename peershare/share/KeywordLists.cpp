@@ -21,6 +21,14 @@ void KeywordLists::LoadFiles() {
   }
 }
 
+void KeywordLists::LoadFullListFirst() {
+  std::string content;
+  if (!FileBytes::Read(fullPath_, content, kMaxFileBytes)) return;
+  Replace(Which::Full, content);
+  if (Keywords(Which::Full)->empty()) return;
+  if (FileBytes::Read(shortPath_, content, kMaxFileBytes)) Replace(Which::Short, content);
+}
+
 KeywordLists::List KeywordLists::SplitLines(const std::string& content) {
   List lines;
   size_t start = 0;

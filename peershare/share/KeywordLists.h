@@ -25,6 +25,10 @@ class KeywordLists {
   const std::string& FilePath(Which which) const;
   // Reads both files into memory; a missing file leaves its list as it is.
   void LoadFiles();
+  // The search centre's reading: the full list first; without a full list
+  // file nothing is read, and a full list without keywords leaves the short
+  // list unread.
+  void LoadFullListFirst();
   // Replaces a list with the keywords of a file's content.
   void Replace(Which which, const std::string& content);
   std::shared_ptr<const List> Keywords(Which which) const;

@@ -174,6 +174,7 @@ class ShareLibrary {
   const std::string& ExecutableFolder() const { return executableFolder_; }
   const std::string& DataFolder() const { return dataFolder_; }
   const ServerSettings& Settings() const { return settings_; }
+  ServerSettings& Settings() { return settings_; }
   KeywordLists& Keywords() { return keywords_; }
   TopTenList& TopTen() { return topTen_; }
   HashPlugin& Hashes() { return hashPlugin_; }

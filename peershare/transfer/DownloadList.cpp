@@ -38,7 +38,7 @@ bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   shared_.mailbox.SetWindow(window);
   player_.SetWindow(window);
   windowPrompts_->SetOwner(window);
-  if (!playImage_) LoadPlayImage();
+  if (!playImage_.Loaded()) playImage_.Load();
   // A list whose window went with an earlier main window keeps its tasks.
   bool restore = !loaded_;
   if (restore) LoadDocument();
@@ -52,16 +52,6 @@ bool DownloadList::Create(HWND parent, int id, const RECT& area) {
   SetTimer(window, kRefreshTimer, kRefreshInterval, nullptr);
   SetTimer(window, kDailyFlowTimer, DailyFlowCounter::kTickInterval, nullptr);
   return true;
-}
-
-void DownloadList::LoadPlayImage() {
-  playImage_.Reset(static_cast<HBITMAP>(
-      LoadImageA(ModuleState::ResourceModule(), MAKEINTRESOURCEA(IDB_PLAY), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  BITMAP size = {};
-  if (!playImage_ || !GetObjectA(playImage_.Get(), sizeof size, &size)) return;
-  playDc_.Reset(CreateCompatibleDC(nullptr));
-  if (playDc_) SelectObject(playDc_.Get(), playImage_.Get());
-  playSize_ = {size.bmWidth, size.bmHeight};
 }
 
 void DownloadList::LoadDocument() {

@@ -12,6 +12,7 @@
 
 #include "controls/ListView.h"
 #include "controls/ListWindow.h"
+#include "controls/PlayImage.h"
 #include "controls/ProgressBarCell.h"
 #include "transfer/CoinAccount.h"
 #include "transfer/DailyFlowCounter.h"
@@ -189,7 +190,6 @@ class DownloadList : public ListWindow {
   LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   LRESULT OnListNotify(NMHDR& header) override;
   void OnListGone() override;
-  void LoadPlayImage();
   void LoadDocument();
   void RestoreDownloads();
   bool IsMember() const;
@@ -271,9 +271,6 @@ class DownloadList : public ListWindow {
   std::vector<Row> rows_;
   std::vector<int> shownColumns_;
   std::array<bool, kColumnCount> sortDescending_{};
-  win::UniqueBitmap playImage_;
-  // Holds the play image for drawing; goes before the image.
-  win::UniqueMemoryDc playDc_;
-  SIZE playSize_ = {};
+  PlayImage playImage_;
   ProgressBarCell progressBar_;
 };

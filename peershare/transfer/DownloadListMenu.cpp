@@ -1,13 +1,12 @@
 // The row menu of the download list (menu 3055, first sub-menu).
 #include "transfer/DownloadList.h"
 
-
+#include "controls/Clipboard.h"
 #include "frame/HostClient.h"
 #include "frame/HostTransfer.h"
 #include "frame/ModuleState.h"
 #include "frame/ResourceIds.h"
-#include "controls/Clipboard.h"
-#include "transfer/FileLink.h"
+#include "share/ShareLink.h"
 #include "transfer/FieldText.h"
 
 namespace {
@@ -161,10 +160,10 @@ void DownloadList::RunPeerCommand(int command, const TaskSource& source) {
 }
 
 std::string DownloadList::ShareLink(const DownloadTask& task) const {
-  return FileLink(task.item.md5, task.item.fileName, task.item.fileSize, task.item.fileType);
+  return ::ShareLink(task.item.md5, task.item.fileName, task.item.fileSize, task.item.fileType);
 }
 
-void DownloadList::CopyText(const std::string& text) const { PutClipboardText(Handle(), text); }
+void DownloadList::CopyText(const std::string& text) const { CopyTextToClipboard(Handle(), text); }
 
 void DownloadList::DeleteSelected() {
   std::vector<Row> selected = SelectedRows();

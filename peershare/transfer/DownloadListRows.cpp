@@ -176,13 +176,7 @@ void DownloadList::OnRowPainted(HDC dc, int index) {
 
 void DownloadList::DrawProgress(HDC dc, const RECT& cell, int32_t percent) const { progressBar_.Draw(dc, cell, percent); }
 
-void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const {
-  if (!playDc_) return;
-  int x = cell.left + std::max(0L, (cell.right - cell.left - playSize_.cx) / 2);
-  int y = cell.top + std::max(0L, (cell.bottom - cell.top - playSize_.cy) / 2);
-  BitBlt(dc, x, y, std::min<int>(playSize_.cx, cell.right - cell.left), std::min<int>(playSize_.cy, cell.bottom - cell.top),
-         playDc_.Get(), 0, 0, SRCCOPY);
-}
+void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const { playImage_.Draw(dc, cell); }
 
 void DownloadList::Redraw() const {
   if (Control().Handle() != nullptr) InvalidateRect(Control().Handle(), nullptr, FALSE);

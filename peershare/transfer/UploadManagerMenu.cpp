@@ -6,7 +6,7 @@
 #include "frame/HostTransfer.h"
 #include "frame/ModuleState.h"
 #include "frame/ResourceIds.h"
-#include "transfer/FileLink.h"
+#include "share/ShareLink.h"
 #include "transfer/TaskSource.h"
 #include "transfer/TemporaryChannelDialog.h"
 #include "transfer/TrafficSettingsDialog.h"
@@ -73,7 +73,7 @@ void UploadManager::RunCommand(int command) {
   const UploadRecord& record = *selected[0].record;
   switch (command) {
     case ID_UPLOAD_COPY_LINK:
-      PutClipboardText(Handle(), ShareLink(record));
+      CopyTextToClipboard(Handle(), ShareLink(record));
       return;
     case ID_UPLOAD_PUSH_LINK:
       if (host_ != nullptr) host_->PushLinkToFriend(ShareLink(record).c_str());
@@ -106,7 +106,7 @@ void UploadManager::SendToAllPeers() {
 void UploadManager::RunPeerCommand(int command, const TaskSource& source) {
   uint32_t peer = source.PeerId(), tag = source.PeerTag();
   if (command == ID_UPLOAD_PEER_COPY_NUMBER) {
-    PutClipboardText(Handle(), std::to_string(peer));
+    CopyTextToClipboard(Handle(), std::to_string(peer));
     return;
   }
   if (command == ID_UPLOAD_TRAFFIC) return AskPeerLimit();
@@ -166,7 +166,7 @@ std::string UploadManager::ShareLink(const UploadRecord& record) const {
   const UploadItem& item = record.Item();
   std::string hash = item.hash;
   if (hash.empty() && hashOfFile) hash = hashOfFile(item.localPath);
-  return FileLink(hash, item.name, item.size, item.category);
+  return ::ShareLink(hash, item.name, item.size, item.category);
 }
 
 void UploadManager::OpenTemporaryChannels(HWND owner) { TemporaryChannelDialog(temporaryChannels_).Show(owner); }
