@@ -55,6 +55,9 @@ class PrefixListing {
   };
   // Start-up entries that other test programs write while these run.
   static bool OtherProgramsEntry(const std::wstring& name) { return name.rfind(L"certassist-test-", 0) == 0; }
+  // Folders that other test programs make for themselves at the top of the
+  // drive while these run.
+  static bool OtherProgramsFolder(const std::wstring& name) { return name.rfind(L"tvtest-", 0) == 0; }
 
   // Wine starts and ends a service of this name for each driver host; the
   // tests' own services ("certassist-...") are gone only some time after
@@ -121,6 +124,7 @@ class PrefixListing {
       std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;
       bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      if (isFolder && OtherProgramsFolder(name)) continue;
       lines.insert((isFolder ? L"folder " : L"file ") + base + name +
                    (isFolder ? L"" : L" " + std::to_wstring(entry.nFileSizeLow)));
       if (isFolder && below) AddFolder(base + name, true, lines);
