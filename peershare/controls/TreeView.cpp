@@ -3,14 +3,19 @@
 #include <vector>
 
 HTREEITEM TreeView::InsertRoot(const std::string& text, int image, LPARAM data) {
+  return InsertChild(TVI_ROOT, text, image, data);
+}
+
+HTREEITEM TreeView::InsertChild(HTREEITEM parent, const std::string& text, int image, LPARAM data, int children) {
   if (tree_ == nullptr) return nullptr;
   TVINSERTSTRUCTA insert = {};
-  insert.hParent = TVI_ROOT;
+  insert.hParent = parent;
   insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | (children >= 0 ? TVIF_CHILDREN : 0);
   insert.item.pszText = const_cast<char*>(text.c_str());
   insert.item.iImage = image;
   insert.item.iSelectedImage = image;
+  insert.item.cChildren = children;
   insert.item.lParam = data;
   return reinterpret_cast<HTREEITEM>(SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }

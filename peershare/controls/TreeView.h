@@ -13,6 +13,9 @@ class TreeView {
   HWND Handle() const { return tree_; }
 
   HTREEITEM InsertRoot(const std::string& text, int image, LPARAM data);
+  // Appends a child of `parent`; `children` 0 or 1 sets whether it shows an
+  // expand button before it has children (-1: as the control decides).
+  HTREEITEM InsertChild(HTREEITEM parent, const std::string& text, int image, LPARAM data, int children = -1);
   bool Delete(HTREEITEM item);
   void DeleteAll();
   bool SetItem(HTREEITEM item, const std::string& text, int image);

@@ -14,6 +14,7 @@
 #include "search/MailPlugin.h"
 #include "search/SearchCentre.h"
 #include "share/ShareLibrary.h"
+#include "share/SharePage.h"
 #include "transfer/DownloadList.h"
 #include "transfer/FinishedDownloadList.h"
 #include "transfer/FinishedUploadList.h"
@@ -62,6 +63,7 @@ class MainWindow : public Dialog, public PluginInterface {
   HWND NoticeView() const { return noticeView_.Handle(); }
   static int TabButton(int panel);
   ShareLibrary& Library() { return shareLibrary_; }
+  SharePage& SharePanel() { return sharePanel_; }
   SearchCentre& Search() { return searchPanel_; }
   MailPlugin& Mail() { return mailPlugin_; }
   // Shows one panel and hides the others, the window staying where it is.
@@ -154,7 +156,7 @@ class MainWindow : public Dialog, public PluginInterface {
   bool unfiltered_ = false;
   TransferWindow homePanel_;
   SearchCentre searchPanel_{*this};
-  Panel sharePanel_;
+  SharePage sharePanel_;
   FriendPanel friendPanel_;
   StatusLine status_;
   HtmlView noticeView_;

@@ -46,7 +46,8 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   unfiltered_ = ReadUnfilteredMode();
   searchPanel_.SetFilterOff(unfiltered_);
   shareLibrary_.SetUnfiltered(unfiltered_);
-  shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer(), PanelWindow(kShare));
+  if (shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer(), PanelWindow(kShare)))
+    sharePanel_.ShowLibrary(shareLibrary_, host_);
   state_ = State::Running;
   return 1;
 }

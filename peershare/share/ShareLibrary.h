@@ -155,6 +155,16 @@ class ShareLibrary {
   // anything; `found->file` is left null. False for an empty digest.
   bool FindByMd5(const std::string& md5, SharedFileInfo* found = nullptr);
 
+  // --- removing (window thread, ShareLibraryRemoval.cpp) ---
+  // Withdraws each file from the host and removes its element; then tells
+  // the host the share changed and the withdrawal is done, and asks for a
+  // hash pass. Null entries are skipped.
+  void RemoveFiles(const std::vector<XmlElement*>& files);
+  // Withdraws a category with everything below it from the host and removes
+  // it, then asks for a hash pass. Neither the root nor a top-level
+  // category is removed: false.
+  bool RemoveCategory(XmlElement& category);
+
   // Writes temp0 from the document's peers' text, then temp1.
   bool PublishCopy(PublishedCopy::Sizes* sizes = nullptr);
   // The 60-second step: temp1 from temp0.
@@ -216,6 +226,9 @@ class ShareLibrary {
   // A publish record of a file, or a withdrawal of one of its digests.
   static Publication RecordOf(const XmlElement& file, int code, const std::string& hash);
   static Publication Withdrawal(const XmlElement& file, int code, const std::string& hash);
+
+  // --- ShareLibraryRemoval.cpp
+  void WithdrawFile(XmlElement& file);
 
   // --- ShareLibraryWindow.cpp
   static LRESULT CALLBACK TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
