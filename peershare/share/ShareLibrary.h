@@ -155,6 +155,15 @@ class ShareLibrary {
   // anything; `found->file` is left null. False for an empty digest.
   bool FindByMd5(const std::string& md5, SharedFileInfo* found = nullptr);
 
+  // Files dragged onto another category: each is copied (deep) into
+  // `target` and published there when it has a digest, then the originals
+  // are removed as RemoveFiles does. Files already in `target` stay.
+  void MoveFiles(XmlElement& target, const std::vector<XmlElement*>& files);
+  // A category dragged onto another: a deep copy goes under `target`; the
+  // host hears that the share changed and a hash pass is asked for. Null
+  // when `target` is the category or lies below it.
+  XmlElement* CopyCategory(XmlElement& target, const XmlElement& category);
+
   // --- removing (window thread, ShareLibraryRemoval.cpp) ---
   // Withdraws each file from the host and removes its element; then tells
   // the host the share changed and the withdrawal is done, and asks for a

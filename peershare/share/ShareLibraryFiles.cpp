@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "frame/HostClient.h"
 #include "share/CodePageText.h"
 #include "share/ShareCategories.h"
 #include "share/SharePaths.h"
@@ -92,6 +93,41 @@ XmlElement* ShareLibrary::AddFileToCategory(XmlElement& category, const std::str
 void ShareLibrary::PublishAtOnce(const XmlElement& file) {
   int code = LabelCodeOfTop(document_, file);
   if (code != ShareCategories::kCollectionCode) publisher_.Handle(RecordOf(file, code, AttributeOf(file, "MD5")));
+}
+
+void ShareLibrary::MoveFiles(XmlElement& target, const std::vector<XmlElement*>& files) {
+  std::vector<XmlElement*> moved;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    for (XmlElement* file : files) {
+      if (file == nullptr || file->Parent() == &target) continue;
+      XmlElement* copy = file->Clone(true);
+      target.AddChild(copy);
+      if (!AttributeOf(*copy, "MD5").empty()) PublishAtOnce(*copy);
+      moved.push_back(file);
+    }
+    changed_ = true;
+  }
+  if (!moved.empty()) RemoveFiles(moved);
+}
+
+XmlElement* ShareLibrary::CopyCategory(XmlElement& target, const XmlElement& category) {
+  XmlElement* copy = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    for (const XmlElement* up = &target; up != nullptr; up = up->Parent())
+      if (up == &category) return nullptr;
+    copy = category.Clone(true);
+    // The copy takes a dir of its own among its new siblings: two equal
+    // category paths would name each other's files to the host.
+    copy->SetAttribute("dir", "");
+    target.AddChild(copy);
+    document_.AssignDirs();
+    changed_ = true;
+  }
+  if (host_ != nullptr) host_->NotifyShareChanged();
+  worker_.Post(ShareWorker::kRunHashPass);
+  return copy;
 }
 
 int ShareLibrary::AddDroppedItems(XmlElement& category, const std::vector<DroppedItem>& items) {

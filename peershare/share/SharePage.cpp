@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "controls/DragData.h"
 #include "frame/AmountFormat.h"
 #include "frame/ResourceIds.h"
 #include "frame/XmlElement.h"
@@ -103,11 +104,16 @@ bool SharePage::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) 
   const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
   LRESULT answer = 0;
   bool handled = shell_.OnNotify(header, answer) || OnShareTreeNotify(header, answer);
-  if (!handled && header.hwndFrom == shareFiles_.Handle() && header.code == NM_RCLICK) {
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    ShowListMenu(cursor);
-    handled = true;
+  if (!handled && header.hwndFrom == shareFiles_.Handle()) {
+    if (header.code == NM_RCLICK) {
+      POINT cursor = {};
+      GetCursorPos(&cursor);
+      ShowListMenu(cursor);
+      handled = true;
+    } else if (header.code == LVN_BEGINDRAG) {
+      StartDrag(DragOfSelectedRows().Get());
+      handled = true;
+    }
   }
   if (!handled) return false;
   SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, answer);
@@ -123,6 +129,7 @@ bool SharePage::ShowLibrary(ShareLibrary& library, HostClient* host) {
   shareTree_.Attach(Item(ShareLibrary::kTreeId));
   if (shareTree_.Handle() == nullptr) return false;
   FillShareTree();
+  RegisterDropTargets();
   Layout();
   return true;
 }
@@ -224,6 +231,9 @@ bool SharePage::OnShareTreeNotify(const NMHDR& header, LRESULT& result) {
       ShowTreeMenu(cursor);
       return true;
     }
+    case TVN_BEGINDRAGA:
+      StartDrag(DragOfCategory(reinterpret_cast<const NMTREEVIEWA&>(header).itemNew.hItem).Get());
+      return true;
     default:
       return false;
   }

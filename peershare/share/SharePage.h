@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "controls/SplitterBar.h"
 #include "controls/TreeView.h"
 #include "share/ShellBrowser.h"
+#include "win/ComPtr.h"
 #include "win/Handles.h"
 
 class HostClient;
@@ -52,6 +54,23 @@ class SharePage : public Panel {
   // The size column's text of a file size.
   static std::string SizeText(uint32_t size);
 
+  // --- SharePageDrop.cpp ---
+  // The private format of drags within the page, and the shell's.
+  static UINT ShareArrayFormat();
+  static UINT ShellIdListFormat();
+  // Whether a data object carries one of the two formats.
+  static bool CanAccept(IDataObject* data);
+  // A drop on the share tree (on the category under `screen`) or on the
+  // file list (on the selected category). True when something was added,
+  // moved or copied.
+  bool DropOn(HWND window, POINT screen, IDataObject* data);
+  // The drop target registered for the share tree or the file list.
+  IDropTarget* DropTargetOf(HWND window) const;
+  // The data of a drag of the selected rows of the file list, or of a
+  // category below a top-level one; null when there is nothing to drag.
+  win::ComPtr<IDataObject> DragOfSelectedRows() const;
+  win::ComPtr<IDataObject> DragOfCategory(HTREEITEM item) const;
+
   // --- SharePageMenu.cpp ---
   // The page's menu 3032; its first sub-menu is for the file list, its
   // third for the share tree.
@@ -69,6 +88,7 @@ class SharePage : public Panel {
   bool OnInitDialog() override;
   bool OnCommand(int id, int code) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  void OnDestroy() override { RevokeDropTargets(); }
   HBRUSH Background() const override { return background_.Get(); }
 
  private:
@@ -85,6 +105,15 @@ class SharePage : public Panel {
   XmlElement* ElementOf(HTREEITEM item) const;
   // Top-level categories are the root's children.
   bool IsBelowTopLevel(HTREEITEM item) const;
+
+  // --- SharePageDrop.cpp ---
+  void RegisterDropTargets();
+  void RevokeDropTargets();
+  XmlElement* DropCategory(HWND window, POINT screen) const;
+  bool DropShellItems(XmlElement& category, const std::string& idList);
+  bool DropShareArray(XmlElement& category, const std::string& array);
+  void ShowCategoryAgain(XmlElement& category);
+  bool IsFileRow(const XmlElement* file) const;
 
   // --- SharePageMenu.cpp ---
   void ShowListMenu(POINT screen);
@@ -106,4 +135,5 @@ class SharePage : public Panel {
   ListView shareFiles_;
   HTREEITEM shareRoot_ = nullptr;
   SplitterBar halves_, upper_, lower_;
+  win::ComPtr<IDropTarget> treeTarget_, listTarget_;
 };

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include "controls/DragData.h"
 #include "win/ComPtr.h"
 
 namespace {
@@ -157,10 +158,17 @@ std::string ShellBrowser::RowPath(int row) const {
   return PathOf(reinterpret_cast<LPCITEMIDLIST>(list_.ItemData(row)));
 }
 
-std::vector<LPCITEMIDLIST> ShellBrowser::SelectedRowIds() const {
-  std::vector<LPCITEMIDLIST> ids;
-  for (int row : list_.SelectedItems()) ids.push_back(reinterpret_cast<LPCITEMIDLIST>(list_.ItemData(row)));
-  return ids;
+win::ComPtr<IDataObject> ShellBrowser::DragOfSelectedRows() const {
+  win::ComPtr<IDataObject> data;
+  HTREEITEM folderItem = TreeView_GetSelection(tree_.Handle());
+  if (folderItem == nullptr) return data;
+  win::ComPtr<IShellFolder> folder = FolderOf(reinterpret_cast<LPCITEMIDLIST>(tree_.Data(folderItem)));
+  std::vector<LPCITEMIDLIST> children;
+  for (int row : list_.SelectedItems()) children.push_back(ILFindLastID(reinterpret_cast<LPCITEMIDLIST>(list_.ItemData(row))));
+  if (!folder || children.empty()) return data;
+  folder->GetUIObjectOf(list_.Handle(), static_cast<UINT>(children.size()), children.data(), IID_IDataObject, nullptr,
+                        data.PutVoid());
+  return data;
 }
 
 bool ShellBrowser::OnNotify(const NMHDR& header, LRESULT& result) {
@@ -180,6 +188,10 @@ bool ShellBrowser::OnNotify(const NMHDR& header, LRESULT& result) {
   }
   if (header.hwndFrom == list_.Handle() && header.code == NM_DBLCLK) {
     OpenRow(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+    return true;
+  }
+  if (header.hwndFrom == list_.Handle() && header.code == LVN_BEGINDRAG) {
+    StartDrag(DragOfSelectedRows().Get());
     return true;
   }
   return false;

@@ -10,6 +10,7 @@
 
 #include "controls/ListView.h"
 #include "controls/TreeView.h"
+#include "win/ComPtr.h"
 #include "win/ShellHandles.h"
 
 // The upper half of the share page: a folder tree over the shell namespace
@@ -35,8 +36,9 @@ class ShellBrowser {
   bool OpenRow(int row);
   // The file-system path of a row, empty for an item outside the file system.
   std::string RowPath(int row) const;
-  // The id lists of the selected rows (owned by the browser).
-  std::vector<LPCITEMIDLIST> SelectedRowIds() const;
+  // The shell's data object of the selected rows ("Shell IDList Array"
+  // among its formats), or null.
+  win::ComPtr<IDataObject> DragOfSelectedRows() const;
 
  private:
   struct ShellItem {

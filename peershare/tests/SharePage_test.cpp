@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "ModalDriver.h"
 #include "ShareSession.h"
 #include "TempFolder.h"
@@ -15,6 +17,8 @@
 #include "frame/ResourceIds.h"
 #include "frame/XmlElement.h"
 #include "share/ShareLibrary.h"
+#include "win/ComPtr.h"
+#include "win/ShellHandles.h"
 
 namespace {
 
@@ -283,46 +287,179 @@ TEST_F(SharePageTest, CommentsReplaceTheEarlierOne) {
   EXPECT_EQ(text, "新的注释");
 }
 
-TEST_F(SharePageTest, DifferentPasswordsAreRefusedAndEqualOnesStored) {
-  Start({});
-  int step = 0;
-  std::string mismatch;
-  // First two different entries (the message is answered), then equal ones.
-  UINT_PTR timer = 0;
-  struct Script {
-    int* step;
-    std::string* mismatch;
-  };
-  static Script script;
-  script = {&step, &mismatch};
-  timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = FindWindowA("#32770", "设置珍藏目录密码");
+// Answers the password dialog with two different entries, takes note of
+// the message that follows and answers it, then enters equal ones.
+struct PasswordScript {
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     HWND message = FindWindowA("#32770", "拓瓦");
     if (message != nullptr && IsWindowVisible(message)) {
-      *script.mismatch = StaticTexts(message);
+      mismatch = StaticTexts(message);
       PostMessageA(message, WM_COMMAND, IDOK, 0);
       return;
     }
+    HWND dialog = FindWindowA("#32770", "设置珍藏目录密码");
     if (dialog == nullptr || !IsWindowVisible(dialog)) return;
-    if (*script.step == 0) {
+    if (step == 0) {
       SetWindowTextA(GetDlgItem(dialog, IDC_COLLECTION_PASSWORD), "abc");
       SetWindowTextA(GetDlgItem(dialog, IDC_COLLECTION_PASSWORD_AGAIN), "abd");
-      ++*script.step;
+      ++step;
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    } else if (*script.step == 1 && !script.mismatch->empty()) {
+    } else if (step == 1 && !mismatch.empty()) {
       SetWindowTextA(GetDlgItem(dialog, IDC_COLLECTION_PASSWORD_AGAIN), "abc");
-      ++*script.step;
+      ++step;
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }
-  });
+  }
+  static inline int step = 0;
+  static inline std::string mismatch;
+};
+
+TEST_F(SharePageTest, DifferentPasswordsAreRefusedAndEqualOnesStored) {
+  Start({});
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &PasswordScript::OnTimer);
   ASSERT_TRUE(page_.TreeCommand(ID_COLLECTION_PASSWORD, page_.ShareRoot()));
   KillTimer(nullptr, timer);
-  EXPECT_EQ(step, 2);
-  EXPECT_NE(mismatch.find("输入的密码不一致"), std::string::npos);
+  EXPECT_EQ(PasswordScript::step, 2);
+  EXPECT_NE(PasswordScript::mismatch.find("输入的密码不一致"), std::string::npos);
   std::lock_guard<std::recursive_mutex> guard(session_.Library().Lock());
   XmlElement* collection = session_.Library().Document().Root()->FindFirst(false, "Type", "name", "珍藏");
   ASSERT_NE(collection, nullptr);
   EXPECT_EQ(AttributeOf(*collection, "passWord"), "abc");
+}
+
+// The shell's data object of items of one folder, as the shell's own views
+// hand it to a drag.
+win::ComPtr<IDataObject> ShellDataOf(const std::string& folder, const std::vector<std::string>& names) {
+  win::ComPtr<IDataObject> data;
+  win::ComPtr<IShellFolder> desktop, shell;
+  if (FAILED(SHGetDesktopFolder(desktop.Put()))) return data;
+  std::wstring wide(MAX_PATH, L'\0');
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide.data(), MAX_PATH) - 1);
+  LPITEMIDLIST parsed = nullptr;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &parsed, nullptr))) return data;
+  win::UniqueIdList folderId(parsed);
+  if (FAILED(desktop->BindToObject(folderId.Get(), nullptr, IID_IShellFolder, shell.PutVoid()))) return data;
+  std::vector<win::UniqueIdList> children;
+  std::vector<LPCITEMIDLIST> ids;
+  for (const std::string& name : names) {
+    std::wstring childName(MAX_PATH, L'\0');
+    childName.resize(MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, childName.data(), MAX_PATH) - 1);
+    LPITEMIDLIST child = nullptr;
+    if (FAILED(shell->ParseDisplayName(nullptr, nullptr, childName.data(), nullptr, &child, nullptr))) return data;
+    children.emplace_back(child);
+    ids.push_back(child);
+  }
+  shell->GetUIObjectOf(nullptr, static_cast<UINT>(ids.size()), ids.data(), IID_IDataObject, nullptr, data.PutVoid());
+  return data;
+}
+
+class SharePageDropTest : public SharePageTest {
+ protected:
+  void SetUp() override {
+    SharePageTest::SetUp();
+    OleInitialize(nullptr);
+  }
+  void TearDown() override { OleUninitialize(); }
+
+  // Drops `data` through the OLE target of the tree, on `item`.
+  bool DropOnTree(IDataObject* data, HTREEITEM item) {
+    HWND tree = page_.ShareTree().Handle();
+    RECT rect = {};
+    *reinterpret_cast<HTREEITEM*>(&rect) = item;
+    // An item out of sight has no place to drop on.
+    if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return false;
+    POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(tree, &point);
+    IDropTarget* target = page_.DropTargetOf(tree);
+    if (target == nullptr) return false;
+    DWORD effect = DROPEFFECT_COPY;
+    target->DragEnter(data, MK_LBUTTON, POINTL{point.x, point.y}, &effect);
+    if (effect == DROPEFFECT_NONE) return false;
+    effect = DROPEFFECT_COPY;
+    target->Drop(data, 0, POINTL{point.x, point.y}, &effect);
+    return effect != DROPEFFECT_NONE;
+  }
+  XmlElement* Element(HTREEITEM item) { return reinterpret_cast<XmlElement*>(page_.ShareTree().Data(item)); }
+};
+
+TEST_F(SharePageDropTest, ShellItemsDroppedOnACategoryAreShared) {
+  Start({});
+  TempFolder folder("C:\\");
+  WriteFileBytes(folder.File("歌.mp3"), "music");
+  WriteFileBytes(folder.File("坏.exe"), "program");
+  CreateDirectoryA(folder.File("专辑").c_str(), nullptr);
+  WriteFileBytes(folder.File("专辑\\一.mp3"), "one");
+  win::ComPtr<IDataObject> data = ShellDataOf(folder.Path(), {"歌.mp3", "坏.exe", "专辑"});
+  ASSERT_TRUE(data);
+  ASSERT_TRUE(SharePage::CanAccept(data.Get()));
+
+  Select(Category("音乐"));
+  ASSERT_TRUE(DropOnTree(data.Get(), Category("音乐")));
+  // The program is refused for music; the folder became a sub-category.
+  EXPECT_NE(session_.FileOf(folder.File("歌.mp3")), nullptr);
+  EXPECT_EQ(session_.FileOf(folder.File("坏.exe")), nullptr);
+  XmlElement* album = session_.FileOf(folder.File("专辑\\一.mp3"));
+  ASSERT_NE(album, nullptr);
+  EXPECT_EQ(AttributeOf(*album->Parent(), "name"), "专辑");
+  EXPECT_EQ(Children(Category("音乐")), std::vector<std::string>{"专辑"});
+  ASSERT_EQ(page_.ShareFiles().ItemCount(), 1);
+  EXPECT_EQ(page_.ShareFiles().ItemText(0, 0), folder.File("歌.mp3"));
+}
+
+TEST_F(SharePageDropTest, ADropWithoutACategoryAsksForOne) {
+  Start({});
+  TempFolder folder("C:\\");
+  WriteFileBytes(folder.File("歌.mp3"), "music");
+  win::ComPtr<IDataObject> data = ShellDataOf(folder.Path(), {"歌.mp3"});
+  ASSERT_TRUE(data);
+  Select(page_.ShareRoot());
+  std::string text;
+  ModalDriver driver([](HWND w) { return Titled(w, "拓瓦"); }, [&text](HWND w) {
+    text = StaticTexts(w);
+    PostMessageA(w, WM_COMMAND, IDOK, 0);
+  });
+  POINT point = {1, 1};
+  EXPECT_FALSE(page_.DropOn(page_.ShareFiles().Handle(), point, data.Get()));
+  EXPECT_TRUE(driver.Acted());
+  EXPECT_NE(text.find("请先选择类别"), std::string::npos);
+  EXPECT_EQ(session_.FileOf(folder.File("歌.mp3")), nullptr);
+}
+
+TEST_F(SharePageDropTest, RowsDraggedOntoAnotherCategoryMoveThere) {
+  Start({{"音乐", Song(), kSongHash}});
+  Select(Category("音乐"));
+  SelectRow(0);
+  win::ComPtr<IDataObject> rows = page_.DragOfSelectedRows();
+  ASSERT_TRUE(rows);
+  ASSERT_TRUE(DropOnTree(rows.Get(), Category("视频")));
+  XmlElement* moved = session_.FileOf(Song());
+  ASSERT_NE(moved, nullptr);
+  EXPECT_EQ(moved->Parent(), Element(Category("视频")));
+  EXPECT_EQ(page_.ShareFiles().ItemCount(), 0);
+  // Published in the new category before it is withdrawn from the old one.
+  const std::vector<std::string> calls = session_.Host().Calls();
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_NE(calls.front().find(kSongHash), std::string::npos) << calls.front();
+  EXPECT_EQ(calls[calls.size() - 4], std::string("UnpublishFile(1, \"") + kSongHash + "\", \"/1\")");
+  EXPECT_EQ(calls.back(), "NotifyUnpublishDone()");
+  // The same rows dropped again: they are no rows of the page any more.
+  EXPECT_FALSE(DropOnTree(rows.Get(), Category("图书")));
+}
+
+TEST_F(SharePageDropTest, ACategoryIsCopiedButNotIntoItself) {
+  Start({}, "<Type name=\"其他\" style=\"0\" dir=\"21\"><Type name=\"下层\" style=\"0\" dir=\"1\"></Type></Type>\r\n");
+  HTREEITEM below = Category("下层", Category("其他"));
+  EXPECT_FALSE(page_.DragOfCategory(Category("其他")));  // top-level categories stay where they are
+  win::ComPtr<IDataObject> data = page_.DragOfCategory(below);
+  ASSERT_TRUE(data);
+  TreeView_Expand(page_.ShareTree().Handle(), Category("其他"), TVE_EXPAND);
+  EXPECT_FALSE(DropOnTree(data.Get(), below));
+  ASSERT_TRUE(DropOnTree(data.Get(), Category("图书")));
+  HTREEITEM copy = Category("下层", Category("图书"));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(Category("下层", Category("其他")), nullptr);
+  EXPECT_EQ(AttributeOf(*Element(copy), "dir"), "1");
+  EXPECT_EQ(session_.Host().Calls(), std::vector<std::string>{"NotifyShareChanged()"});
 }
 
 TEST(ShellBrowserTest, AFolderOfADriveOpensFromTheListIntoTheTree) {
