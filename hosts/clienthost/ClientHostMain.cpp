@@ -210,8 +210,9 @@ int DrivePlugin(const Options& options) {
   ok = Check(Picture(pictures, main, options, "main-window.png"), "picture main-window.png") && ok;
   face->ShowPeer(20001);
   ok = Check(Picture(pictures, main, options, "friend-panel.png"), "picture friend-panel.png") && ok;
-  // The share page holds the share library's tree (its items come with the page).
+  // The share page: the local disks above, the share below.
   face->ShowPanel(3);
+  ok = ShareDemo::ReportSharePage(main) && ok;
   ok = Check(Picture(pictures, main, options, "share-page.png"), "picture share-page.png") && ok;
   SendMessageA(GetDlgItem(main, 3108), BM_CLICK, 0, 0);
 

@@ -1,6 +1,7 @@
 #include "ShareDemo.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -21,6 +22,35 @@
 
 namespace ShareDemo {
 namespace {
+
+HWND FindDescendant(HWND window, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search = {id, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != wanted->id) return TRUE;
+        wanted->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string ItemLabel(HWND tree, HTREEITEM item) {
+  char text[260] = "";
+  TVITEMA entry = {};
+  entry.mask = TVIF_TEXT;
+  entry.hItem = item;
+  entry.pszText = text;
+  entry.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&entry));
+  return text;
+}
+
 
 struct SharedFile {
   const char* category;
@@ -234,6 +264,26 @@ bool Drive(PluginInterface& plugin, LoggingHost& host, const std::string& execut
   Report("AddTopTenEntry(1, 第2集.rmvb, save): topten.ini no1 = %s, date %d", topTen.Get("no1", "filename").c_str(),
          topTen.GetInt("topten", "date", 0));
   return ok;
+}
+
+bool ReportSharePage(HWND main) {
+  HWND tree = FindDescendant(main, 3077), list = FindDescendant(main, 3071);
+  if (tree == nullptr || list == nullptr) return ReportCheck(false, "share page with tree 3077 and list 3071");
+  HTREEITEM root = TreeView_GetRoot(tree), fullest = nullptr;
+  int most = -1;
+  std::string labels;
+  for (HTREEITEM item = TreeView_GetChild(tree, root); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+    TreeView_SelectItem(tree, item);
+    const int rows = RowCount(list);
+    labels += ItemLabel(tree, item) + "(" + std::to_string(rows) + ") ";
+    if (rows > most) most = rows, fullest = item;
+  }
+  TreeView_SelectItem(tree, fullest);
+  Report("share tree under %s: %s", ItemLabel(tree, root).c_str(), labels.c_str());
+  for (int row = 0; row < RowCount(list); ++row)
+    Report("  %s row %d: %s | %s | %s", ItemLabel(tree, fullest).c_str(), row, CellText(list, row, 0).c_str(),
+           CellText(list, row, 1).c_str(), CellText(list, row, 2).c_str());
+  return ReportCheck(most > 0, "a category of the share page lists its files");
 }
 
 }  // namespace ShareDemo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 class LoggingHost;
@@ -21,5 +23,9 @@ bool LayOut(const std::string& work, const std::string& executableFolder, const 
 // Runs after Start; prints its report lines as UTF-8. False when a check failed.
 bool Drive(PluginInterface& plugin, LoggingHost& host, const std::string& executableFolder,
            const std::string& dataFolder, unsigned user, bool withOperator);
+
+// With the share page shown: selects the share tree's category that holds
+// the most files and reports the tree and the rows of the file list.
+bool ReportSharePage(HWND main);
 
 }  // namespace ShareDemo
