@@ -23,20 +23,21 @@
 namespace ShareDemo {
 namespace {
 
+struct ChildSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<ChildSearch*>(data);
+  if (GetDlgCtrlID(child) != search->id) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
 HWND FindDescendant(HWND window, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search = {id, nullptr};
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM data) -> BOOL {
-        auto* wanted = reinterpret_cast<Search*>(data);
-        if (GetDlgCtrlID(child) != wanted->id) return TRUE;
-        wanted->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ChildSearch search = {id, nullptr};
+  EnumChildWindows(window, &MatchChild, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

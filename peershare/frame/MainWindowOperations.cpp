@@ -59,6 +59,7 @@ void MainWindow::Stop() {
   // The last uploaded bytes count before the coins are settled.
   if (uploads_ != nullptr) uploads_->TakeUploadedBytes();
   if (downloads_ != nullptr) downloads_->Stop();
+  sharePanel_.LeaveLibrary();
   shareLibrary_.Stop();
   if (Handle() != nullptr) Destroy();
   homePanel_.SetLists({});

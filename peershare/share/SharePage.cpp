@@ -134,6 +134,15 @@ bool SharePage::ShowLibrary(ShareLibrary& library, HostClient* host) {
   return true;
 }
 
+void SharePage::LeaveLibrary() {
+  RevokeDropTargets();
+  shareFiles_.DeleteAllItems();
+  shareTree_.Attach(nullptr);
+  shareRoot_ = nullptr;
+  library_ = nullptr;
+  host_ = nullptr;
+}
+
 void SharePage::FillShareTree() {
   shareTree_.DeleteAll();
   shareFiles_.DeleteAllItems();

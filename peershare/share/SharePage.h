@@ -41,6 +41,9 @@ class SharePage : public Panel {
   // the library started.
   bool ShowLibrary(ShareLibrary& library, HostClient* host);
   ShareLibrary* Library() const { return library_; }
+  // Before the library stops: the page lets go of its tree, rows and drop
+  // targets.
+  void LeaveLibrary();
 
   TreeView& ShareTree() { return shareTree_; }
   ListView& ShareFiles() { return shareFiles_; }
@@ -88,7 +91,7 @@ class SharePage : public Panel {
   bool OnInitDialog() override;
   bool OnCommand(int id, int code) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-  void OnDestroy() override { RevokeDropTargets(); }
+  void OnDestroy() override { LeaveLibrary(); }
   HBRUSH Background() const override { return background_.Get(); }
 
  private:

@@ -86,8 +86,11 @@ void SharePage::RegisterDropTargets() {
 }
 
 void SharePage::RevokeDropTargets() {
-  if (shareTree_.Handle() != nullptr) RevokeDragDrop(shareTree_.Handle());
-  if (shareFiles_.Handle() != nullptr) RevokeDragDrop(shareFiles_.Handle());
+  if (!treeTarget_) return;
+  RevokeDragDrop(shareTree_.Handle());
+  RevokeDragDrop(shareFiles_.Handle());
+  treeTarget_.Reset();
+  listTarget_.Reset();
 }
 
 IDropTarget* SharePage::DropTargetOf(HWND window) const {
