@@ -6,8 +6,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
+
+#include "win/Handles.h"
 
 namespace {
 
@@ -27,10 +28,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (arguments == nullptr || count < 2) return 2;
   std::string line = std::to_string(count - 2);
   for (int i = 2; i < count; ++i) line += "\t" + Utf8(arguments[i]);
-  FILE* file = _wfopen(arguments[1], L"ab");
+  // Two mails opened at once start two loggers: a mutex orders their lines,
+  // and an append-only handle puts each at the end of the file.
+  win::UniqueHandle turn(CreateMutexW(nullptr, FALSE, L"mailto_logger_log"));
+  if (turn) WaitForSingleObject(turn.Get(), 10000);
+  win::UniqueFile file(CreateFileW(arguments[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   LocalFree(arguments);
-  if (file == nullptr) return 1;
-  std::fprintf(file, "%s\n", line.c_str());
-  std::fclose(file);
-  return 0;
+  line += "\n";
+  DWORD written = 0;
+  bool logged = file && WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+                written == line.size();
+  file.Reset();
+  if (turn) ReleaseMutex(turn.Get());
+  return logged ? 0 : 1;
 }
