@@ -3,6 +3,7 @@
 #include "search/ResultsPage.h"
 
 #include "controls/Clipboard.h"
+#include "controls/MenuCommands.h"
 #include "frame/HostClient.h"
 #include "frame/HostTransfer.h"
 #include "frame/MainWindow.h"
@@ -21,10 +22,6 @@ constexpr int kOneRowEntries[] = {ID_RESULT_ADD_FRIEND, ID_RESULT_MESSAGE,   ID_
                                   ID_RESULT_COINS,      ID_RESULT_REPORT,    ID_RESULT_COPY_NUMBER,
                                   ID_RESULT_COPY_LINK,  ID_RESULT_PUSH_LINK, ID_SORT_NAME,
                                   ID_SORT_PEER,         ID_SORT_BANDWIDTH};
-
-void Enable(HMENU menu, int command, bool enable) {
-  EnableMenuItem(menu, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-}
 
 // The "排序" entry is a sub-menu: it is enabled by its position.
 void EnableSubMenus(HMENU menu, bool enable) {
@@ -55,12 +52,12 @@ void ResultsPage::PrepareMenu(HMENU menu) const {
   bool anySelected = !SelectedRows().empty();
   bool anyOther = !SelectedOtherRows().empty();
   const ResultRecord* one = OneOtherRow();
-  Enable(menu, ID_RESULT_CLEAR, !rows_.empty());
-  Enable(menu, ID_RESULT_RECOMMEND, anySelected);
-  Enable(menu, ID_RESULT_DOWNLOAD, anyOther);
-  Enable(menu, ID_RESULT_SEQUENTIAL, anyOther);
-  Enable(menu, ID_RESULT_PLAY, one != nullptr && one->Playable());
-  for (int command : kOneRowEntries) Enable(menu, command, one != nullptr);
+  EnableMenuCommand(menu, ID_RESULT_CLEAR, !rows_.empty());
+  EnableMenuCommand(menu, ID_RESULT_RECOMMEND, anySelected);
+  EnableMenuCommand(menu, ID_RESULT_DOWNLOAD, anyOther);
+  EnableMenuCommand(menu, ID_RESULT_SEQUENTIAL, anyOther);
+  EnableMenuCommand(menu, ID_RESULT_PLAY, one != nullptr && one->Playable());
+  for (int command : kOneRowEntries) EnableMenuCommand(menu, command, one != nullptr);
   EnableSubMenus(menu, one != nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "controls/Clipboard.h"
+#include "controls/MenuCommands.h"
 #include "frame/HostClient.h"
 #include "frame/ModuleState.h"
 #include "frame/ResourceIds.h"
@@ -20,10 +21,6 @@ namespace {
 
 constexpr int kListMenu = 0, kTreeMenu = 2;
 
-void Enable(HMENU menu, int command, bool enable) {
-  EnableMenuItem(menu, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-}
-
 }  // namespace
 
 win::UniqueMenu SharePage::ShareMenu() const {
@@ -33,14 +30,14 @@ win::UniqueMenu SharePage::ShareMenu() const {
 void SharePage::PrepareListMenu(HMENU menu) const {
   const bool rows = library_ != nullptr && shareFiles_.SelectedCount() > 0;
   for (int command : {ID_SHARE_COMMENT, ID_SHARE_REMOVE, ID_SHARE_COPY_LINK, ID_SHARE_PUSH_LINK})
-    Enable(menu, command, rows);
+    EnableMenuCommand(menu, command, rows);
 }
 
 void SharePage::PrepareTreeMenu(HMENU menu, HTREEITEM item) const {
-  Enable(menu, ID_CATEGORY_ADD, item != nullptr && item != shareRoot_);
-  Enable(menu, ID_CATEGORY_DELETE, IsBelowTopLevel(item));
-  Enable(menu, ID_CATEGORY_RENAME, IsBelowTopLevel(item));
-  Enable(menu, ID_COLLECTION_PASSWORD, library_ != nullptr);
+  EnableMenuCommand(menu, ID_CATEGORY_ADD, item != nullptr && item != shareRoot_);
+  EnableMenuCommand(menu, ID_CATEGORY_DELETE, IsBelowTopLevel(item));
+  EnableMenuCommand(menu, ID_CATEGORY_RENAME, IsBelowTopLevel(item));
+  EnableMenuCommand(menu, ID_COLLECTION_PASSWORD, library_ != nullptr);
 }
 
 void SharePage::ShowListMenu(POINT screen) {

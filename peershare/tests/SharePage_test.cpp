@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -365,7 +366,8 @@ class SharePageDropTest : public SharePageTest {
   bool DropOnTree(IDataObject* data, HTREEITEM item) {
     HWND tree = page_.ShareTree().Handle();
     RECT rect = {};
-    *reinterpret_cast<HTREEITEM*>(&rect) = item;
+    // The message takes the item in the rectangle it fills.
+    std::memcpy(&rect, &item, sizeof item);
     // An item out of sight has no place to drop on.
     if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) return false;
     POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};

@@ -224,8 +224,6 @@ class DownloadList : public ListWindow {
   void RedrawChangedRows();
   void FillCell(NMLVDISPINFOA& info) const;
   void OnRowPainted(HDC dc, int index) override;
-  void DrawProgress(HDC dc, const RECT& cell, int32_t percent) const;
-  void DrawPlayImage(HDC dc, const RECT& cell) const;
 
   // Menu commands.
   void DeleteSelected();

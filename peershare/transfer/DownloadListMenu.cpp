@@ -2,6 +2,7 @@
 #include "transfer/DownloadList.h"
 
 #include "controls/Clipboard.h"
+#include "controls/MenuCommands.h"
 #include "frame/HostClient.h"
 #include "frame/HostTransfer.h"
 #include "frame/ModuleState.h"
@@ -21,14 +22,6 @@ constexpr ShowEntry kShowEntries[] = {{ID_SHOW_UP_SPEED, DownloadList::kUpSpeed}
                                       {ID_SHOW_UPLOADED, DownloadList::kUploaded},
                                       {ID_SHOW_COMMENT, DownloadList::kComment}};
 
-void Enable(HMENU menu, int command, bool enable) {
-  EnableMenuItem(menu, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-}
-
-void Check(HMENU menu, int command, bool check) {
-  CheckMenuItem(menu, command, MF_BYCOMMAND | (check ? MF_CHECKED : MF_UNCHECKED));
-}
-
 }  // namespace
 
 win::UniqueMenu DownloadList::LoadRowMenu() const {
@@ -46,31 +39,31 @@ void DownloadList::PrepareMenu(HMENU menu) const {
   }
   bool oneSource = selected.size() == 1 && selected[0].source != nullptr;
   bool oneTask = selected.size() == 1 && selected[0].source == nullptr;
-  Enable(menu, ID_DOWNLOAD_START, anyStoppedTask);
-  Enable(menu, ID_DOWNLOAD_PAUSE, anyRunningTask);
-  Enable(menu, ID_DOWNLOAD_DELETE, !selected.empty());
-  Enable(menu, ID_DOWNLOAD_DELETE_ALL, !rows_.empty());
-  Enable(menu, ID_DOWNLOAD_COMMENT, !selected.empty());
+  EnableMenuCommand(menu, ID_DOWNLOAD_START, anyStoppedTask);
+  EnableMenuCommand(menu, ID_DOWNLOAD_PAUSE, anyRunningTask);
+  EnableMenuCommand(menu, ID_DOWNLOAD_DELETE, !selected.empty());
+  EnableMenuCommand(menu, ID_DOWNLOAD_DELETE_ALL, !rows_.empty());
+  EnableMenuCommand(menu, ID_DOWNLOAD_COMMENT, !selected.empty());
   for (int command : {ID_PEER_COINS, ID_PEER_DETAILS, ID_PEER_MESSAGE, ID_PEER_FRIEND, ID_PEER_BLACKLIST,
                       ID_PEER_COPY_NUMBER})
-    Enable(menu, command, oneSource);
+    EnableMenuCommand(menu, command, oneSource);
   for (int command : {ID_DOWNLOAD_BLOCK_MAP, ID_MODE_RANDOM, ID_MODE_SEQUENTIAL, ID_DOWNLOAD_COPY_LINK,
                       ID_DOWNLOAD_PUSH_LINK})
-    Enable(menu, command, oneTask);
-  Enable(menu, ID_MODE_PLAY, false);
-  Enable(menu, ID_DOWNLOAD_TRAFFIC, false);
-  Enable(menu, ID_DOWNLOAD_REFRESH_SOURCES, oneTask && IsMember());
+    EnableMenuCommand(menu, command, oneTask);
+  EnableMenuCommand(menu, ID_MODE_PLAY, false);
+  EnableMenuCommand(menu, ID_DOWNLOAD_TRAFFIC, false);
+  EnableMenuCommand(menu, ID_DOWNLOAD_REFRESH_SOURCES, oneTask && IsMember());
   int mode = 0;
   if (oneTask && selected[0].task->transfer != nullptr) mode = selected[0].task->transfer->CurrentMode();
-  Check(menu, ID_MODE_RANDOM, mode == kModeRandom);
-  Check(menu, ID_MODE_SEQUENTIAL, mode == kModeSequential);
-  Check(menu, ID_MODE_PLAY, mode != 0 && mode != kModeRandom && mode != kModeSequential);
+  CheckMenuCommand(menu, ID_MODE_RANDOM, mode == kModeRandom);
+  CheckMenuCommand(menu, ID_MODE_SEQUENTIAL, mode == kModeSequential);
+  CheckMenuCommand(menu, ID_MODE_PLAY, mode != 0 && mode != kModeRandom && mode != kModeSequential);
   for (const ShowEntry& entry : kShowEntries) {
-    Enable(menu, entry.command, true);
-    Check(menu, entry.command, IsColumnShown(entry.column));
+    EnableMenuCommand(menu, entry.command, true);
+    CheckMenuCommand(menu, entry.command, IsColumnShown(entry.column));
   }
-  Enable(menu, ID_SHOW_OTHER_PERCENT, true);
-  Check(menu, ID_SHOW_OTHER_PERCENT, document_.OtherPercent());
+  EnableMenuCommand(menu, ID_SHOW_OTHER_PERCENT, true);
+  CheckMenuCommand(menu, ID_SHOW_OTHER_PERCENT, document_.OtherPercent());
 }
 
 void DownloadList::ShowRowMenu(POINT screen) {

@@ -168,15 +168,11 @@ void DownloadList::OnRowPainted(HDC dc, int index) {
   int percentAt = ColumnPosition(kPercent), playAt = ColumnPosition(kPlay);
   if (row.source == nullptr || document_.OtherPercent()) {
     int32_t percent = row.source != nullptr ? row.source->Percent() : row.task->shown.percent;
-    if (Control().SubItemRect(index, percentAt, cell)) DrawProgress(dc, cell, percent);
+    if (Control().SubItemRect(index, percentAt, cell)) progressBar_.Draw(dc, cell, percent);
   }
   if (row.source == nullptr && IsPlayableName(row.task->item.fileName) && Control().SubItemRect(index, playAt, cell))
-    DrawPlayImage(dc, cell);
+    playImage_.Draw(dc, cell);
 }
-
-void DownloadList::DrawProgress(HDC dc, const RECT& cell, int32_t percent) const { progressBar_.Draw(dc, cell, percent); }
-
-void DownloadList::DrawPlayImage(HDC dc, const RECT& cell) const { playImage_.Draw(dc, cell); }
 
 void DownloadList::Redraw() const {
   if (Control().Handle() != nullptr) InvalidateRect(Control().Handle(), nullptr, FALSE);

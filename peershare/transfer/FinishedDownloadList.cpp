@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "controls/MenuCommands.h"
 #include "frame/AmountFormat.h"
 #include "frame/ResourceIds.h"
 #include "frame/XmlElement.h"
@@ -17,10 +18,6 @@ constexpr HistoryList::Column kColumns[FinishedDownloadList::kColumnCount] = {
 constexpr int kMenu = 2;
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void Enable(HMENU menu, int command, bool enable) {
-  EnableMenuItem(menu, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-}
 
 }  // namespace
 
@@ -43,9 +40,9 @@ std::string FinishedDownloadList::Cell(const XmlElement& element, int column) co
 void FinishedDownloadList::PrepareMenu(HMENU menu) const {
   bool selection = !Rows().empty() && Control().SelectedCount() > 0;
   for (int command : {ID_FINISHED_OPEN, ID_FINISHED_OPEN_FOLDER, ID_FINISHED_COMMENT, ID_FINISHED_DELETE})
-    Enable(menu, command, selection);
-  Enable(menu, ID_FINISHED_DOWNLOAD_FOLDER, downloads_ != nullptr);
-  Enable(menu, ID_FINISHED_SELECT_ALL, !Rows().empty());
+    EnableMenuCommand(menu, command, selection);
+  EnableMenuCommand(menu, ID_FINISHED_DOWNLOAD_FOLDER, downloads_ != nullptr);
+  EnableMenuCommand(menu, ID_FINISHED_SELECT_ALL, !Rows().empty());
 }
 
 void FinishedDownloadList::RunCommand(int command) {

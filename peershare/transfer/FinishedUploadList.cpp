@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "controls/MenuCommands.h"
 #include "frame/AmountFormat.h"
 #include "frame/ResourceIds.h"
 #include "frame/XmlElement.h"
@@ -37,7 +38,7 @@ std::string FinishedUploadList::Cell(const XmlElement& element, int column) cons
 void FinishedUploadList::PrepareMenu(HMENU menu) const {
   bool selection = !Rows().empty() && Control().SelectedCount() > 0;
   for (int command : {ID_UPLOADED_OPEN, ID_UPLOADED_OPEN_FOLDER, ID_UPLOADED_DELETE})
-    EnableMenuItem(menu, command, MF_BYCOMMAND | (selection ? MF_ENABLED : MF_GRAYED));
+    EnableMenuCommand(menu, command, selection);
 }
 
 void FinishedUploadList::RunCommand(int command) {

@@ -2,6 +2,7 @@
 #include "transfer/UploadManager.h"
 
 #include "controls/Clipboard.h"
+#include "controls/MenuCommands.h"
 #include "frame/HostClient.h"
 #include "frame/HostTransfer.h"
 #include "frame/ModuleState.h"
@@ -18,10 +19,6 @@ constexpr int kPeerCommands[] = {ID_UPLOAD_PEER_FRIEND, ID_UPLOAD_PEER_BLACKLIST
                                  ID_UPLOAD_PEER_MESSAGE, ID_UPLOAD_PEER_COPY_NUMBER, ID_UPLOAD_TRAFFIC};
 constexpr int kUploadCommands[] = {ID_UPLOAD_BLOCK_MAP, ID_UPLOAD_COPY_LINK, ID_UPLOAD_PUSH_LINK};
 
-void Enable(HMENU menu, int command, bool enable) {
-  EnableMenuItem(menu, command, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-}
-
 }  // namespace
 
 win::UniqueMenu UploadManager::LoadRowMenu() const {
@@ -32,12 +29,12 @@ void UploadManager::PrepareMenu(HMENU menu) const {
   std::vector<Row> selected = SelectedRows();
   bool onePeer = selected.size() == 1 && selected[0].source != nullptr;
   bool oneUpload = selected.size() == 1 && selected[0].source == nullptr;
-  Enable(menu, ID_UPLOAD_MESSAGE_ALL, !rows_.empty());
-  Enable(menu, ID_UPLOAD_CUT, !selected.empty());
-  for (int command : kPeerCommands) Enable(menu, command, onePeer);
-  for (int command : kUploadCommands) Enable(menu, command, oneUpload);
-  Enable(menu, ID_UPLOAD_GREEN_CHANNEL, true);
-  Enable(menu, ID_UPLOAD_TEMPORARY_CHANNEL, true);
+  EnableMenuCommand(menu, ID_UPLOAD_MESSAGE_ALL, !rows_.empty());
+  EnableMenuCommand(menu, ID_UPLOAD_CUT, !selected.empty());
+  for (int command : kPeerCommands) EnableMenuCommand(menu, command, onePeer);
+  for (int command : kUploadCommands) EnableMenuCommand(menu, command, oneUpload);
+  EnableMenuCommand(menu, ID_UPLOAD_GREEN_CHANNEL, true);
+  EnableMenuCommand(menu, ID_UPLOAD_TEMPORARY_CHANNEL, true);
 }
 
 void UploadManager::ShowRowMenu(POINT screen) {
