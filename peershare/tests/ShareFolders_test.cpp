@@ -121,6 +121,8 @@ TEST_F(ShareFoldersTest, RescansSortFilesByExtensionAndTheWatchFollowsDeletions)
   // A deletion in the watched folder: the next pass removes the file.
   ASSERT_TRUE(DeleteFileA(film.c_str()));
   ASSERT_TRUE(ShareSession::PumpUntil([&] { return session_.AttributeOfFile(film, "MD5") == "<gone>"; }));
+  // The withdrawal reaches the host from the window thread's publication queue.
+  ShareSession::PumpUntil([&] { return !session_.Host().CallsOf("UnpublishFile").empty(); });
   EXPECT_EQ(session_.Host().CallsOf("UnpublishFile"),
             (std::vector<std::string>{"UnpublishFile(3, \"" + Md5::OfText("film") + "\", \"/3\")"}));
   // A new file: a quiet time-out rescans and finds it.
