@@ -50,18 +50,12 @@ bool ExistsButUnreadable(const std::string& path) {
   return !file;
 }
 
-long LargestDir(const XmlElement& parent) {
-  long largest = 0;
-  for (size_t i = 0; i < parent.ChildCount(); ++i)
-    if (IsType(parent.Child(i))) largest = std::max(largest, Number(AttributeOf(*parent.Child(i), "dir")));
-  return largest;
-}
-
 void AssignDirsBelow(XmlElement& parent) {
   for (size_t i = 0; i < parent.ChildCount(); ++i) {
     XmlElement& child = *parent.Child(i);
     if (!IsType(&child) || !OwnStyleShown(child)) continue;
-    if (Number(AttributeOf(child, "dir")) <= 0) child.SetAttribute("dir", std::to_string(LargestDir(parent) + 1));
+    if (Number(AttributeOf(child, "dir")) <= 0)
+      child.SetAttribute("dir", std::to_string(ShareDocument::LargestDir(parent) + 1));
     AssignDirsBelow(child);
   }
 }
@@ -256,11 +250,22 @@ void ShareDocument::AssignDirs() {
   if (XmlElement* root = Root()) AssignDirsBelow(*root);
 }
 
+long ShareDocument::LargestDir(const XmlElement& parent) {
+  long largest = 0;
+  for (size_t i = 0; i < parent.ChildCount(); ++i)
+    if (IsType(parent.Child(i))) largest = std::max(largest, Number(AttributeOf(*parent.Child(i), "dir")));
+  return largest;
+}
+
 XmlElement* ShareDocument::AddCategory(XmlElement& parent, const std::string& name) {
+  return AddCategory(parent, name, LargestDir(parent) + 1);
+}
+
+XmlElement* ShareDocument::AddCategory(XmlElement& parent, const std::string& name, long dir) {
   XmlElement* category = XmlElement::NewElement(kType);
   category->SetAttribute("name", name);
   category->SetAttribute("style", "0");
-  category->SetAttribute("dir", std::to_string(LargestDir(parent) + 1));
+  category->SetAttribute("dir", std::to_string(dir));
   parent.AddChild(category);
   return category;
 }

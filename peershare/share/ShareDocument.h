@@ -88,6 +88,10 @@ class ShareDocument {
   void AssignDirs();
   // Appends a shown category named `name` with a dir of its own.
   XmlElement* AddCategory(XmlElement& parent, const std::string& name);
+  // The same with a dir the caller chose among the siblings.
+  XmlElement* AddCategory(XmlElement& parent, const std::string& name, long dir);
+  // The largest dir among the categories directly in `parent`; 0 when none.
+  static long LargestDir(const XmlElement& parent);
   // Appends a file element to a category.
   XmlElement* AddFile(XmlElement& category, const std::string& path, const std::string& md5, uint32_t size);
 

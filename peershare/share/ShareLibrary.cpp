@@ -104,6 +104,8 @@ void ShareLibrary::OnWorkerMessage(const MSG& message) {
     RunHashPass();
   } else if (message.message == ShareWorker::kRescan) {
     Rescan();
+  } else if (message.message == ShareWorker::kListFolders) {
+    ListDroppedFolders();
   } else if (message.message == WM_TIMER && repeatTimer_ != 0 && message.wParam == repeatTimer_) {
     KillTimer(nullptr, repeatTimer_);
     repeatTimer_ = 0;
@@ -125,6 +127,7 @@ void ShareLibrary::EndThreadsAndSave() {
   if (HWND window = window_.Get()) {
     KillTimer(window, kSaveTimer);
     KillTimer(window, kHandOutTimer);
+    KillTimer(window, kDropTimer);
   }
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
@@ -132,6 +135,10 @@ void ShareLibrary::EndThreadsAndSave() {
   }
   bool ended = worker_.Stop(timing_.stopGrace, timing_.stopPatience);
   folderWatch_.Join();
+  // A drop under way is finished here so that the saved document holds it;
+  // a worker that did not end may still be listing, so nothing is listed
+  // again then.
+  FinishDrops(ended);
   KeepUndeliveredPublications();
   SaveDocument();
   if (ended) hashPlugin_.Unload(timing_.hashPluginUnloadWait);
@@ -158,6 +165,12 @@ void ShareLibrary::KeepUndeliveredPublications() {
   }
 }
 
+void ShareLibrary::CancelDrops() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  for (const auto& drop : drops_) drop->Cancel();
+  drops_.clear();
+}
+
 void ShareLibrary::SaveDocument() {
   std::lock_guard<std::recursive_mutex> guard(lock_);
   document_.Save();
@@ -171,8 +184,10 @@ HashStatistics ShareLibrary::Statistics() const {
 
 void ShareLibrary::OpenDocument(uint32_t user) {
   user_ = user;
-  // Another document leaves the worker's queues pointing nowhere.
+  // Another document leaves the worker's queues pointing nowhere, and the
+  // drops under way with nowhere to go.
   changed_ = true;
+  CancelDrops();
   ShareDocument::HashConverter convert;
   if (hashPlugin_.Loaded()) {
     convert = [this](const std::string& oldHash, std::string& newHash) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "share/DroppedFolder.h"
 #include "share/FolderWatch.h"
 #include "share/HashPlugin.h"
 #include "share/HashQueue.h"
@@ -83,6 +84,10 @@ class ShareLibrary {
   // Messages of the tree window.
   static constexpr UINT kSettingsApplied = WM_APP + 1;
   static constexpr UINT kTopTenReplaced = WM_APP + 2;
+  // The worker listed a dropped folder; timer 2 then adds it a batch at a time.
+  static constexpr UINT kFolderListed = WM_APP + 3;
+  static constexpr UINT_PTR kDropTimer = 2;
+  static constexpr size_t kDropBatch = 2000;
   static constexpr UINT kPublishQueued = 1125;
   static constexpr UINT_PTR kSaveTimer = 500;
   static constexpr UINT_PTR kHandOutTimer = 1;
@@ -102,6 +107,9 @@ class ShareLibrary {
   // Called on the window thread after each applied settings fetch, after the
   // host heard the ad version.
   std::function<void(const ServerSettings::Values&)> onSettingsApplied;
+  // Called on the window thread once everything in a dropped folder is in
+  // its sub-category (not when the library stops meanwhile).
+  std::function<void(XmlElement& category)> onFolderAdded;
 
   // Loads the hash plug-in, opens the user's document and keyword lists,
   // creates the share tree (a child of `parent`, or a hidden window of its
@@ -136,9 +144,13 @@ class ShareLibrary {
                                 uint32_t size, const std::string& comment = std::string());
   // Items dropped on a category: those CanShare accepts (with the label code
   // of the category's top-level category) are added, a folder as a new
-  // sub-category holding everything inside it; then a hash pass is asked
-  // for. Returns the number of items added.
+  // sub-category; then a hash pass is asked for. Returns the number of items
+  // added. What a folder holds follows later: the worker lists it and the
+  // window thread adds it in batches (at once when the worker is not
+  // running); a hash pass is asked for again and onFolderAdded called.
   int AddDroppedItems(XmlElement& category, const std::vector<DroppedItem>& items);
+  // Whether dropped folders wait to be listed or added.
+  bool DropsPending();
   // The items of a "Shell IDList Array" drop.
   static std::vector<DroppedItem> ItemsOfShellIdList(const CIDA* idList, size_t bytes);
   // The items of plain paths, as the file system describes them.
@@ -212,6 +224,7 @@ class ShareLibrary {
   void OpenDocument(uint32_t user);
   ShareWorker::Tasks WorkerTasks();
   void OnWorkerMessage(const MSG& message);
+  void CancelDrops();
   void ReportUnknownHash(const std::string& hash, const char* path);
   void EndThreadsAndSave();
   void KeepUndeliveredPublications();
@@ -231,7 +244,14 @@ class ShareLibrary {
 
   // --- ShareLibraryFiles.cpp
   void PublishAtOnce(const XmlElement& file);
-  int AddFolder(XmlElement& parent, const DroppedItem& folder);
+  void AddFolder(XmlElement& parent, const DroppedItem& folder);
+  // Worker thread: lists the dropped folders that wait for it.
+  void ListDroppedFolders();
+  // Window thread: adds the next batch of a listed folder.
+  void AddListedBatch();
+  // Adds what is left of every drop at once; folders not listed yet are
+  // listed here when `mayList`.
+  void FinishDrops(bool mayList);
   // A publish record of a file, or a withdrawal of one of its digests.
   static Publication RecordOf(const XmlElement& file, int code, const std::string& hash);
   static Publication Withdrawal(const XmlElement& file, int code, const std::string& hash);
@@ -244,6 +264,7 @@ class ShareLibrary {
                                    DWORD_PTR self);
   bool CreateTree(HWND parent);
   void OnSettingsMessage(UINT message);
+  void OnFolderListed();
   void OnPublishQueued();
   void OnTimer(UINT_PTR timer);
   void WakeWindow();
@@ -272,6 +293,8 @@ class ShareLibrary {
   ShareWorker worker_;
   FolderWatch folderWatch_;
   PublicationQueue publications_;
+  // Guarded by the lock; the worker holds one while it lists it.
+  std::vector<std::shared_ptr<DroppedFolder>> drops_;
   Publisher publisher_;
   win::UniqueChildWindow window_;
   bool ending_ = false;

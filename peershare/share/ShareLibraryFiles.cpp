@@ -4,13 +4,16 @@
 #include "share/ShareLibrary.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "frame/HostClient.h"
 #include "share/CodePageText.h"
 #include "share/ShareCategories.h"
 #include "share/SharePaths.h"
+#include "win/ComPtr.h"
 #include "win/ShellHandles.h"
 
 namespace {
@@ -45,12 +48,43 @@ DroppedItem ItemOfIdList(const ITEMIDLIST* item) {
   SHGetFileInfoA(reinterpret_cast<const char*>(item), 0, &info, sizeof info,
                  SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_ATTRIBUTES | SHGFI_ATTR_SPECIFIED);
   char path[MAX_PATH] = "";
-  dropped.fileSystem = (info.dwAttributes & SFGAO_FILESYSTEM) != 0 && SHGetPathFromIDListA(item, path);
+  // Some virtual folders call themselves part of the file system and give a
+  // "::{class id}" path: only a path that names something on a disk counts.
+  dropped.fileSystem = (info.dwAttributes & SFGAO_FILESYSTEM) != 0 && SHGetPathFromIDListA(item, path) &&
+                       GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
   dropped.path = path;
   dropped.displayName = info.szDisplayName;
   // A folder of the file system: zip archives are folders to the shell too.
   dropped.folder = (info.dwAttributes & SFGAO_FOLDER) && (info.dwAttributes & SFGAO_FILESYSANCESTOR);
   return dropped;
+}
+
+std::string NameOf(IShellFolder& folder, const ITEMIDLIST* child, SHGDNF form) {
+  STRRET text = {};
+  char name[MAX_PATH] = "";
+  if (SUCCEEDED(folder.GetDisplayNameOf(child, form, &text))) StrRetToBufA(&text, child, name, sizeof name);
+  return name;
+}
+
+// The same for an item directly in `folder`, asked of the folder bound
+// once: the shell's questions about a whole id list bind its folder anew
+// each time, which takes milliseconds in a folder of thousands.
+DroppedItem ItemInFolder(IShellFolder& folder, const ITEMIDLIST* child) {
+  DroppedItem dropped;
+  SFGAOF attributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
+  if (FAILED(folder.GetAttributesOf(1, &child, &attributes))) attributes = 0;
+  dropped.path = NameOf(folder, child, SHGDN_FORPARSING);
+  dropped.fileSystem = (attributes & SFGAO_FILESYSTEM) != 0 && !dropped.path.empty() &&
+                       GetFileAttributesA(dropped.path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  dropped.folder = (attributes & SFGAO_FOLDER) && (attributes & SFGAO_FILESYSANCESTOR);
+  // Only a folder's category shows the name.
+  if (dropped.folder) dropped.displayName = NameOf(folder, child, SHGDN_INFOLDER);
+  if (!dropped.fileSystem) dropped.path.clear();
+  return dropped;
+}
+
+bool IsSingleItem(const ITEMIDLIST* list) {
+  return list->mkid.cb != 0 && ILIsEmpty(ILNext(list));
 }
 
 }  // namespace
@@ -132,6 +166,7 @@ XmlElement* ShareLibrary::CopyCategory(XmlElement& target, const XmlElement& cat
 
 int ShareLibrary::AddDroppedItems(XmlElement& category, const std::vector<DroppedItem>& items) {
   int added = 0;
+  bool folders = false;
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     // Sub-categories follow the rules of the category they belong to.
@@ -142,43 +177,89 @@ int ShareLibrary::AddDroppedItems(XmlElement& category, const std::vector<Droppe
       if (!item.fileSystem || item.path.empty()) continue;
       if (item.folder) {
         AddFolder(category, item);
+        folders = true;
       } else {
         AddFileToCategory(category, item.path, "", SizeOf(item.path));
       }
       ++added;
     }
   }
+  if (folders && !worker_.Post(ShareWorker::kListFolders)) FinishDrops(true);
   worker_.Post(ShareWorker::kRunHashPass);
   return added;
 }
 
+bool ShareLibrary::DropsPending() {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  return !drops_.empty();
+}
+
 // A folder becomes a sub-category named by its display name; what it holds
-// follows without CanShare.
-int ShareLibrary::AddFolder(XmlElement& parent, const DroppedItem& folder) {
+// follows without CanShare, as deep as the document allows.
+void ShareLibrary::AddFolder(XmlElement& parent, const DroppedItem& folder) {
   const std::string name = folder.displayName.empty() ? CodePageText::FileNameOf(folder.path) : folder.displayName;
   XmlElement* category = document_.AddCategory(parent, name);
   changed_ = true;
   int depth = 0;
   for (const XmlElement* up = &parent; up != nullptr; up = up->Parent()) ++depth;
-  if (depth > kDeepestFolder) return 0;
-  int added = 0;
-  WIN32_FIND_DATAA entry;
-  std::string base = folder.path;
-  if (!base.empty() && base.back() != '\\' && base.back() != '/') base += "\\";
-  win::UniqueFind find(FindFirstFileA((base + "*.*").c_str(), &entry));
-  if (!find) return 0;
-  do {
-    const std::string entryName = entry.cFileName;
-    if (entryName == "." || entryName == "..") continue;
-    const std::string path = base + entryName;
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      document_.AddFile(*category, path, "", entry.nFileSizeLow);
-      ++added;
-    } else if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      added += AddFolder(*category, DroppedItem{path, entryName, true, true});
+  drops_.push_back(std::make_shared<DroppedFolder>(*category, folder.path, kDeepestFolder - depth));
+}
+
+void ShareLibrary::ListDroppedFolders() {
+  for (;;) {
+    std::shared_ptr<DroppedFolder> drop;
+    {
+      std::lock_guard<std::recursive_mutex> guard(lock_);
+      for (const auto& waiting : drops_)
+        if (waiting->Waiting()) {
+          drop = waiting;
+          break;
+        }
+      if (!drop) return;
+      drop->Take();
     }
-  } while (FindNextFileA(find.Get(), &entry));
-  return added;
+    FolderListing listing = FolderListing::Of(drop->Path(), drop->Levels(), worker_.StopEvent());
+    // A listing cut short by the stop is made again when the library stops.
+    if (!listing.Complete()) return;
+    {
+      std::lock_guard<std::recursive_mutex> guard(lock_);
+      if (drop->Category() == nullptr) continue;
+      drop->SetListing(std::move(listing));
+    }
+    PostMessageA(window_.Get(), kFolderListed, 0, 0);
+  }
+}
+
+void ShareLibrary::AddListedBatch() {
+  XmlElement* finished = nullptr;
+  bool more = false;
+  {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    auto listed = std::find_if(drops_.begin(), drops_.end(), [](const auto& drop) { return drop->Listed(); });
+    if (listed != drops_.end()) {
+      changed_ = true;
+      if ((*listed)->AddNext(document_, kDropBatch)) {
+        finished = (*listed)->Category();
+        drops_.erase(listed);
+      }
+    }
+    more = std::any_of(drops_.begin(), drops_.end(), [](const auto& drop) { return drop->Listed(); });
+  }
+  if (!more) KillTimer(window_.Get(), kDropTimer);
+  if (finished == nullptr) return;
+  worker_.Post(ShareWorker::kRunHashPass);
+  if (onFolderAdded) onFolderAdded(*finished);
+}
+
+void ShareLibrary::FinishDrops(bool mayList) {
+  std::lock_guard<std::recursive_mutex> guard(lock_);
+  for (const auto& drop : drops_) {
+    if (drop->Category() == nullptr) continue;
+    if (!drop->Listed() && mayList) drop->SetListing(FolderListing::Of(drop->Path(), drop->Levels()));
+    if (drop->Listed()) drop->AddNext(document_, static_cast<size_t>(-1));
+    changed_ = true;
+  }
+  drops_.clear();
 }
 
 std::vector<DroppedItem> ShareLibrary::ItemsOfPaths(const std::vector<std::string>& paths) {
@@ -204,9 +285,22 @@ std::vector<DroppedItem> ShareLibrary::ItemsOfShellIdList(const CIDA* idList, si
   // The table of offsets: the folder first, then one per item.
   if (count > bytes / sizeof(UINT) - 2 || !IdListFits(base, bytes, idList->aoffset[0])) return items;
   const auto* folder = reinterpret_cast<const ITEMIDLIST*>(base + idList->aoffset[0]);
+  win::ComPtr<IShellFolder> desktop, shell;
+  if (SUCCEEDED(SHGetDesktopFolder(desktop.Put()))) {
+    if (ILIsEmpty(folder)) {
+      shell = desktop;
+    } else {
+      desktop->BindToObject(folder, nullptr, IID_IShellFolder, shell.PutVoid());
+    }
+  }
   for (size_t i = 1; i <= count; ++i) {
     if (!IdListFits(base, bytes, idList->aoffset[i])) continue;
-    win::UniqueIdList item(ILCombine(folder, reinterpret_cast<const ITEMIDLIST*>(base + idList->aoffset[i])));
+    const auto* child = reinterpret_cast<const ITEMIDLIST*>(base + idList->aoffset[i]);
+    if (shell && IsSingleItem(child)) {
+      items.push_back(ItemInFolder(*shell.Get(), child));
+      continue;
+    }
+    win::UniqueIdList item(ILCombine(folder, child));
     if (item) items.push_back(ItemOfIdList(item.Get()));
   }
   return items;

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "share/CodePageText.h"
+#include "share/FolderListing.h"
 #include "share/ShareCategories.h"
 #include "share/SharePaths.h"
 
@@ -46,34 +47,6 @@ bool Vanished(const std::string& path) {
     default:
       return false;
   }
-}
-
-struct FoundFile {
-  std::string path;
-  uint32_t size;
-};
-
-std::string Joined(const std::string& folder, const std::string& name) {
-  bool separated = !folder.empty() && (folder.back() == '\\' || folder.back() == '/');
-  return separated ? folder + name : folder + "\\" + name;
-}
-
-// Every file below a folder. Links to other folders are not followed: they
-// may lead back up the tree.
-void ListFiles(const std::string& folder, std::vector<FoundFile>& found, int depth = 0) {
-  WIN32_FIND_DATAA entry;
-  win::UniqueFind find(FindFirstFileA(Joined(folder, "*.*").c_str(), &entry));
-  if (!find) return;
-  do {
-    const std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string path = Joined(folder, name);
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      found.push_back({path, entry.nFileSizeLow});
-    } else if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && depth < kDeepestFolder) {
-      ListFiles(path, found, depth + 1);
-    }
-  } while (FindNextFileA(find.Get(), &entry));
 }
 
 }  // namespace
@@ -241,8 +214,8 @@ void ShareLibrary::SaveAndPublishCopy() {
 
 void ShareLibrary::Rescan() {
   const ShareDirectories directories = ShareDirectories::Read(executableFolder_);
-  std::vector<FoundFile> found;
-  for (const std::string& folder : directories.Folders()) ListFiles(folder, found);
+  std::vector<FolderListing> listings;
+  for (const std::string& folder : directories.Folders()) listings.push_back(FolderListing::Of(folder, kDeepestFolder));
   {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     XmlElement* root = document_.Root();
@@ -255,12 +228,14 @@ void ShareLibrary::Rescan() {
     std::vector<XmlElement*> shown;
     for (size_t i = 0; i < root->ChildCount(); ++i)
       if (root->Child(i)->Name() == "Type" && ShareDocument::IsShown(*root->Child(i))) shown.push_back(root->Child(i));
-    for (const FoundFile& file : found) {
-      size_t position = static_cast<size_t>(CategoryPositionOf(file.path));
-      if (position >= shown.size() || !known.insert(SharePaths::LowerAscii(file.path)).second) continue;
-      document_.AddFile(*shown[position], file.path, "", file.size);
-      changed_ = true;
-    }
+    for (const FolderListing& listing : listings)
+      for (const FolderListing::Entry& file : listing.Entries()) {
+        if (file.folder) continue;
+        size_t position = static_cast<size_t>(CategoryPositionOf(file.path));
+        if (position >= shown.size() || !known.insert(SharePaths::LowerAscii(file.path)).second) continue;
+        document_.AddFile(*shown[position], file.path, "", file.size);
+        changed_ = true;
+      }
   }
   worker_.Post(ShareWorker::kRunHashPass);
 }

@@ -2,6 +2,8 @@
 // published before the elements go, in the order the host expects.
 #include "share/ShareLibrary.h"
 
+#include <algorithm>
+
 #include "frame/HostClient.h"
 #include "share/CodePageText.h"
 #include "share/ShareCategories.h"
@@ -55,6 +57,10 @@ bool ShareLibrary::RemoveCategory(XmlElement& category) {
       host_->NotifyShareChanged();
       host_->UnpublishDirectory(LabelCodeOf(topLevel), ShareDocument::CategoryPath(category).c_str());
     }
+    // Nothing of a drop under way may go into what leaves.
+    for (const auto& drop : drops_) drop->Forget(category);
+    drops_.erase(std::remove_if(drops_.begin(), drops_.end(), [](const auto& drop) { return !drop->Category(); }),
+                 drops_.end());
     parent->RemoveChild(&category);
     changed_ = true;
   }

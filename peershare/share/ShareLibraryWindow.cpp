@@ -60,8 +60,11 @@ LRESULT CALLBACK ShareLibrary::TreeProc(HWND window, UINT message, WPARAM wParam
       library->OnPublishQueued();
       return 0;
     }
+    case kFolderListed:
+      library->OnFolderListed();
+      return 0;
     case WM_TIMER:
-      if (wParam != kSaveTimer && wParam != kHandOutTimer) break;
+      if (wParam != kSaveTimer && wParam != kHandOutTimer && wParam != kDropTimer) break;
       {
         ModuleStateGuard guard;
         library->OnTimer(wParam);
@@ -110,7 +113,17 @@ void ShareLibrary::WakeWindow() {
   if (window == nullptr || !PostMessageA(window, kPublishQueued, 0, 0)) publications_.WakeUpLost();
 }
 
+// The batches go by a timer, not by posted messages: those would come before
+// the user's input every time and keep it waiting until the last batch.
+void ShareLibrary::OnFolderListed() {
+  if (!ending_) SetTimer(window_.Get(), kDropTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
 void ShareLibrary::OnTimer(UINT_PTR timer) {
+  if (timer == kDropTimer) {
+    AddListedBatch();
+    return;
+  }
   if (timer == kHandOutTimer) {
     RefreshHandOut();
     return;

@@ -10,10 +10,12 @@
 #include "frame/ResourceIds.h"
 #include "frame/XmlElement.h"
 #include "share/ShareLibrary.h"
+#include "transfer/FieldText.h"
 
 namespace {
 
 constexpr COLORREF kHintColour = RGB(0xFF, 0, 0);
+constexpr UINT kCodePage = 936;
 
 bool IsCategory(const XmlElement& element) { return element.Name() == "Type"; }
 
@@ -25,6 +27,30 @@ LRESULT CALLBACK HintProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   }
   if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &HintProc, id);
   return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// A label edit's text as a category name: blanks around it go, and a long
+// one is cut at a character boundary. Empty when the text is empty or holds
+// a character that code page 936 has not (the tree's own conversion would
+// have put "?" in its place). The edit control, while there, has the text
+// as typed.
+std::string CategoryName(HWND edit, const char* converted) {
+  std::string name = converted;
+  const int length = edit != nullptr ? GetWindowTextLengthW(edit) : 0;
+  if (length > 0) {
+    std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
+    typed.resize(static_cast<size_t>(GetWindowTextW(edit, typed.data(), length + 1)));
+    BOOL defaulted = FALSE;
+    name.assign(static_cast<size_t>(length) * 2 + 1, '\0');
+    const int bytes = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, typed.data(), static_cast<int>(typed.size()),
+                                          name.data(), static_cast<int>(name.size()), nullptr, &defaulted);
+    if (bytes <= 0 || defaulted) return std::string();
+    name.resize(static_cast<size_t>(bytes));
+  }
+  const size_t first = name.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  name = name.substr(first, name.find_last_not_of(" \t") - first + 1);
+  return FieldText::Cut(name, SharePage::kLongestCategoryName);
 }
 
 }  // namespace
@@ -130,11 +156,14 @@ bool SharePage::ShowLibrary(ShareLibrary& library, HostClient* host) {
   if (shareTree_.Handle() == nullptr) return false;
   FillShareTree();
   RegisterDropTargets();
+  // What a dropped folder holds arrives after the drop.
+  library.onFolderAdded = [this](XmlElement& category) { ShowCategoryAgain(category); };
   Layout();
   return true;
 }
 
 void SharePage::LeaveLibrary() {
+  if (library_ != nullptr) library_->onFolderAdded = nullptr;
   RevokeDropTargets();
   shareFiles_.DeleteAllItems();
   shareTree_.Attach(nullptr);
@@ -248,12 +277,21 @@ bool SharePage::OnShareTreeNotify(const NMHDR& header, LRESULT& result) {
   }
 }
 
+// The item shows the name as the document keeps it (quotes and angle
+// brackets in their full-width forms), so the edit's own text is never taken.
 bool SharePage::EndLabelEdit(const NMTVDISPINFOA& info) {
-  if (info.item.pszText == nullptr || info.item.pszText[0] == '\0') return false;
+  if (info.item.pszText == nullptr || library_ == nullptr) return false;
   XmlElement* category = ElementOf(info.item.hItem);
   if (category == nullptr || !IsBelowTopLevel(info.item.hItem)) return false;
-  std::lock_guard<std::recursive_mutex> guard(library_->Lock());
-  category->SetAttribute("name", info.item.pszText);
-  library_->MarkChanged();
-  return true;
+  const std::string name = CategoryName(TreeView_GetEditControl(shareTree_.Handle()), info.item.pszText);
+  if (name.empty()) return false;
+  std::string stored;
+  {
+    std::lock_guard<std::recursive_mutex> guard(library_->Lock());
+    category->SetAttribute("name", name);
+    library_->MarkChanged();
+    stored = AttributeOf(*category, "name");
+  }
+  shareTree_.SetItem(info.item.hItem, stored, shareTree_.Image(info.item.hItem));
+  return false;
 }

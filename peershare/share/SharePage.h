@@ -32,6 +32,8 @@ class SharePage : public Panel {
   static constexpr int kHintBand = 23, kHintOffset = 8, kHintHeight = 14, kPaneGap = 8;
   // The link type when no category is selected.
   static constexpr int kNoCategoryType = 3;
+  // A longer name typed for a category is cut to this many bytes.
+  static constexpr size_t kLongestCategoryName = 64;
 
   SharePage();
   ~SharePage() override;

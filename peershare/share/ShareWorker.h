@@ -18,6 +18,8 @@ class ShareWorker {
   static constexpr UINT kRunHashPass = 1124;
   static constexpr UINT kEnd = 1127;
   static constexpr UINT kRescan = 1129;
+  // List the folders dropped on the share tree.
+  static constexpr UINT kListFolders = 1130;
   static constexpr DWORD kDefaultRetryInterval = 5 * 60 * 1000;
 
   struct Tasks {
