@@ -43,6 +43,12 @@ class FlagScope {
   bool& flag_;
 };
 
+POINT CursorPosition() {
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  return cursor;
+}
+
 }  // namespace
 
 bool FriendPanel::Create(HWND parent) { return Dialog::Create(IDD_FRIEND_SHARES, parent); }
@@ -340,13 +346,10 @@ bool FriendPanel::OnTreeNotify(const NMHDR& header, LRESULT& result) {
     case TVN_ITEMEXPANDINGA:
       result = replacing_ || !(view.action & TVE_EXPAND) || MayOpen(view.itemNew.hItem) ? FALSE : TRUE;
       return true;
-    case NM_RCLICK: {
-      POINT cursor = {};
-      GetCursorPos(&cursor);
-      ShowTreeMenu(cursor);
+    case NM_RCLICK:
+      ShowTreeMenu(CursorPosition());
       result = TRUE;
       return true;
-    }
     default:
       return false;
   }
@@ -358,13 +361,10 @@ bool FriendPanel::OnListNotify(const NMHDR& header, LRESULT& result) {
     case LVN_GETDISPINFOA:
       PutCell(reinterpret_cast<NMLVDISPINFOA&>(const_cast<NMHDR&>(header)));
       return true;
-    case NM_RCLICK: {
-      POINT cursor = {};
-      GetCursorPos(&cursor);
-      ShowFileMenu(cursor);
+    case NM_RCLICK:
+      ShowFileMenu(CursorPosition());
       result = TRUE;
       return true;
-    }
     case NM_DBLCLK:
       FileCommand(ID_FRIEND_DOWNLOAD);
       return true;
