@@ -373,6 +373,30 @@ TEST_F(FriendPanelTest, MenuCommandsActOnThePeerOfTheRowsOrOfTheItem) {
   EXPECT_EQ(ClipboardText(Panel().Handle()), "20003");
 }
 
+TEST_F(FriendPanelTest, ADoubleClickDownloadsAndPlayIsForOnePlayableRow) {
+  Start();
+  ReceiveDocument(DocumentText(TypeText(
+      "音乐", "0", FileText(HashOf(1), "歌.mp3", 4000000) + FileText(HashOf(2), "歌词.txt", 300))));
+  Select(Category("音乐"));
+  ASSERT_EQ(Panel().FileCount(), 2);
+  Panel().Files().SelectOnly({1});
+  NMITEMACTIVATE click = {};
+  click.hdr.hwndFrom = Panel().Files().Handle();
+  click.hdr.idFrom = IDC_PEER_FILES;
+  click.hdr.code = NM_DBLCLK;
+  click.iItem = 1;
+  SendMessageA(Panel().Handle(), WM_NOTIFY, IDC_PEER_FILES, reinterpret_cast<LPARAM>(&click));
+  Panel().FileCommand(ID_FRIEND_PLAY);  // not a playable name: nothing
+  Panel().Files().SelectOnly({0, 1});
+  Panel().FileCommand(ID_FRIEND_PLAY);  // two rows: nothing
+  Panel().Files().SelectOnly({0});
+  Panel().FileCommand(ID_FRIEND_PLAY);
+  std::vector<std::string> started = host_.CallsOf("StartDownload");
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_NE(started[0].find("\"" + HashOf(2) + "\", 300, 1, 1,"), std::string::npos) << started[0];
+  EXPECT_NE(started[1].find("\"" + HashOf(1) + "\", 4000000, 1, 3,"), std::string::npos) << started[1];
+}
+
 TEST_F(FriendPanelTest, IconSizesSwitchTheHostsImageListAndTheItemHeight) {
   Start();
   EXPECT_EQ(TreeView_GetItemHeight(TreeHandle()), 16);
