@@ -25,6 +25,7 @@
 #include "LoggingHost.h"
 #include "PluginLibrary.h"
 #include "SearchDemo.h"
+#include "FriendDemo.h"
 #include "ShareDemo.h"
 #include "TransferDemo.h"
 #include "UploadDemo.h"
@@ -208,7 +209,8 @@ int DrivePlugin(const Options& options) {
               GetDlgItem(main, 59748) != nullptr ? "hosted" : "no browser control here");
 
   ok = Check(Picture(pictures, main, options, "main-window.png"), "picture main-window.png") && ok;
-  face->ShowPeer(20001);
+  std::printf("-- friend panel\n");
+  ok = FriendDemo::Drive(*face, main, options.work) && ok;
   ok = Check(Picture(pictures, main, options, "friend-panel.png"), "picture friend-panel.png") && ok;
   // The share page: the local disks above, the share below.
   face->ShowPanel(3);

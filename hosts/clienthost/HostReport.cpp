@@ -69,3 +69,36 @@ int RowOf(HWND view, const char* name) {
     if (CellText(view, row, 0) == name) return row;
   return -1;
 }
+
+namespace {
+
+struct ChildSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<ChildSearch*>(data);
+  if (GetDlgCtrlID(child) != search->id) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindDescendant(HWND window, int id) {
+  ChildSearch search = {id, nullptr};
+  EnumChildWindows(window, &MatchChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string ItemLabel(HWND tree, HTREEITEM item) {
+  char text[260] = "";
+  TVITEMA entry = {};
+  entry.mask = TVIF_TEXT;
+  entry.hItem = item;
+  entry.pszText = text;
+  entry.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&entry));
+  return text;
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include <windows.h>
+#include <commctrl.h>
 
 // The client host's report: lines are code page 936 inside the program and
 // UTF-8 on its output, indented under the section they belong to.
@@ -22,3 +23,7 @@ std::string TextOf(const std::string& path);
 std::string CellText(HWND view, int row, int column);
 int RowCount(HWND view);
 int RowOf(HWND view, const char* name);
+// The first window below `window`, at any depth, with this control id; null for none.
+HWND FindDescendant(HWND window, int id);
+// The label of a tree-view item.
+std::string ItemLabel(HWND tree, HTREEITEM item);

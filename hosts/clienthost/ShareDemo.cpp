@@ -23,36 +23,6 @@
 namespace ShareDemo {
 namespace {
 
-struct ChildSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK MatchChild(HWND child, LPARAM data) {
-  auto* search = reinterpret_cast<ChildSearch*>(data);
-  if (GetDlgCtrlID(child) != search->id) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-HWND FindDescendant(HWND window, int id) {
-  ChildSearch search = {id, nullptr};
-  EnumChildWindows(window, &MatchChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::string ItemLabel(HWND tree, HTREEITEM item) {
-  char text[260] = "";
-  TVITEMA entry = {};
-  entry.mask = TVIF_TEXT;
-  entry.hItem = item;
-  entry.pszText = text;
-  entry.cchTextMax = sizeof text;
-  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&entry));
-  return text;
-}
-
-
 struct SharedFile {
   const char* category;
   const char* name;

@@ -39,6 +39,15 @@ bool TreeView::SetItem(HTREEITEM item, const std::string& text, int image) {
   return SendMessageA(tree_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&value)) != 0;
 }
 
+bool TreeView::SetSelectedImage(HTREEITEM item, int image) {
+  if (tree_ == nullptr || item == nullptr) return false;
+  TVITEMA value = {};
+  value.mask = TVIF_SELECTEDIMAGE;
+  value.hItem = item;
+  value.iSelectedImage = image;
+  return SendMessageA(tree_, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&value)) != 0;
+}
+
 std::string TreeView::Text(HTREEITEM item) const {
   if (tree_ == nullptr || item == nullptr) return std::string();
   std::vector<char> buffer(1024, '\0');

@@ -19,6 +19,8 @@ class TreeView {
   bool Delete(HTREEITEM item);
   void DeleteAll();
   bool SetItem(HTREEITEM item, const std::string& text, int image);
+  // The image the item shows while selected.
+  bool SetSelectedImage(HTREEITEM item, int image);
   std::string Text(HTREEITEM item) const;
   int Image(HTREEITEM item) const;
   LPARAM Data(HTREEITEM item) const;

@@ -8,7 +8,7 @@
 #include "controls/HtmlView.h"
 #include "controls/Panel.h"
 #include "frame/ClientConfig.h"
-#include "frame/FriendPanel.h"
+#include "share/FriendPanel.h"
 #include "frame/PluginInterface.h"
 #include "frame/StatusLine.h"
 #include "search/MailPlugin.h"
@@ -157,7 +157,7 @@ class MainWindow : public Dialog, public PluginInterface {
   TransferWindow homePanel_;
   SearchCentre searchPanel_{*this};
   SharePage sharePanel_;
-  FriendPanel friendPanel_;
+  FriendPanel friendPanel_{*this};
   StatusLine status_;
   HtmlView noticeView_;
   bool oleInitialized_ = false;

@@ -45,6 +45,7 @@ int32_t MainWindow::Start(uint32_t user, int32_t coins, int32_t rehashAll) {
   if (!CreateFrom(IDD_MAIN)) return 0;
   unfiltered_ = ReadUnfilteredMode();
   searchPanel_.SetFilterOff(unfiltered_);
+  friendPanel_.SetFilterOff(unfiltered_);
   shareLibrary_.SetUnfiltered(unfiltered_);
   if (shareLibrary_.Start(host_, user, rehashAll != 0, config_.AppServer(), PanelWindow(kShare)))
     sharePanel_.ShowLibrary(shareLibrary_, host_);
@@ -168,10 +169,7 @@ void MainWindow::Hide() {
 int32_t MainWindow::ShowPeer(uint32_t peer) {
   ModuleStateGuard guard;
   if (!Started() || !config_.ShowFriend()) return 0;
-  if (friendPanel_.HasPeer(peer) && host_ != nullptr) {
-    std::string remark = friendPanel_.Remark(peer);
-    host_->OpenPeerShares(peer, remark.empty() ? nullptr : remark.c_str());
-  }
+  friendPanel_.RequestShares(peer);
   BringToFront();
   SelectPanel(kFriends);
   return 1;
@@ -298,7 +296,11 @@ int32_t MainWindow::GetShareListFile(uint32_t peer, char* digest, char* path) {
   return shareLibrary_.GetShareListFile(peer, digest, path);
 }
 
-void MainWindow::ShowPeerShareList(int32_t, uint32_t, int32_t, const char*) { ModuleStateGuard guard; }
+// Only flag 0 hands over a received list.
+void MainWindow::ShowPeerShareList(int32_t flag, uint32_t peer, int32_t, const char* path) {
+  ModuleStateGuard guard;
+  if (Started() && flag == 0 && path != nullptr) friendPanel_.ShowShareList(peer, path);
+}
 
 // The client names no category: the file counts as "other".
 int32_t MainWindow::AddDownload(const char* name, const char* hash, uint32_t size, const char* comment) {
