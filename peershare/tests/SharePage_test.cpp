@@ -239,20 +239,19 @@ TEST_F(SharePageTest, CommentsReplaceTheEarlierOne) {
 // the message that follows and answers it, then enters equal ones. Only
 // this thread's windows are looked at: tests run side by side.
 struct PasswordScript {
+  struct Search {
+    const char* title;
+    HWND found;
+  };
+  static BOOL CALLBACK Find(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    if (!IsWindowVisible(window) || !Titled(window, search->title)) return TRUE;
+    search->found = window;
+    return FALSE;
+  }
   static HWND ShownDialog(const char* title) {
-    struct Search {
-      const char* title;
-      HWND found;
-    } search = {title, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-          auto* wanted = reinterpret_cast<Search*>(param);
-          if (!IsWindowVisible(window) || !Titled(window, wanted->title)) return TRUE;
-          wanted->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search = {title, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &Find, reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
