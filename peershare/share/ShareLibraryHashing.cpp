@@ -119,17 +119,27 @@ ShareLibrary::PassEnd ShareLibrary::HashPass() {
     changed_ = false;
   }
   unsigned long long bytes = 0;
-  bool repeat = false, gotDigest = false;
-  PassFile file;
+  bool repeat = false, gotDigest = false, haveNext = false;
+  PassFile file, next;
   for (;;) {
     if (!worker_.WaitWhileSuspended()) return PassEnd::WorkerEnds;
-    if (!TakeNextFile(queue, file, bytes)) break;
+    if (haveNext) {
+      file = std::move(next);
+    } else if (!TakeNextFile(queue, file, bytes, Rebuild::Allowed)) {
+      break;
+    }
     std::string digest;
     if (WaitForDigest(file, digest) == ShareWorker::Wait::End) return PassEnd::WorkerEnds;
+    // The plug-in hashes the next file while this one's digest is stored and
+    // the pause after every eleventh opening runs. Only from an unchanged
+    // queue: a rebuilt one may no longer hold the elements taken so far.
+    unsigned long long nextBytes = 0;
+    haveNext = TakeNextFile(queue, next, nextBytes, Rebuild::Refused);
     if (bytes > timing_.saveAfterBytes) {
       SaveAndPublishCopy();
       bytes = 0;
     }
+    bytes += nextBytes;
     StoreDigest(file, digest);
     gotDigest = gotDigest || !digest.empty();
     // A file that left the document needs no second try.
@@ -140,11 +150,12 @@ ShareLibrary::PassEnd ShareLibrary::HashPass() {
 }
 
 // Takes the next file and hands it to the hash plug-in; false at the end of
-// the pass.
-bool ShareLibrary::TakeNextFile(HashQueue& queue, PassFile& file, unsigned long long& bytes) {
+// the pass, and, when a rebuild is refused, also when the document changed.
+bool ShareLibrary::TakeNextFile(HashQueue& queue, PassFile& file, unsigned long long& bytes, Rebuild rebuild) {
   std::lock_guard<std::recursive_mutex> guard(lock_);
   if (stopRequested_) return false;
   if (changed_) {
+    if (rebuild == Rebuild::Refused) return false;
     queue.Build(document_);
     changed_ = false;
   }
