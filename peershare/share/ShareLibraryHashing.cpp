@@ -48,6 +48,19 @@ bool Vanished(const std::string& path) {
   }
 }
 
+// Size and modification time of an opened file. Asked by path first: that
+// costs far less than two questions through the handle, and the handle
+// (shared without delete) keeps the path naming the file it opened.
+void FileSizeAndTime(const std::string& path, HANDLE opened, unsigned long long& size, long long& written) {
+  if (HashQueue::ModificationTime(path, written, &size)) return;
+  LARGE_INTEGER length = {};
+  FILETIME time = {};
+  GetFileSizeEx(opened, &length);
+  GetFileTime(opened, nullptr, nullptr, &time);
+  size = static_cast<unsigned long long>(length.QuadPart);
+  written = HashQueue::SecondsSince1970(time);
+}
+
 struct FoundFile {
   std::string path;
   uint32_t size;
@@ -214,15 +227,12 @@ void ShareLibrary::StoreDigest(PassFile& file, const std::string& digest) {
     }
     pause = ++openings_ > kOpeningsBeforePause;
     if (pause) openings_ = 0;
-    // Size and time each on their own: the call that gives both also asks
-    // for the volume, which costs more than the opening.
-    LARGE_INTEGER length = {};
-    FILETIME written = {};
-    GetFileSizeEx(opened.Get(), &length);
-    GetFileTime(opened.Get(), nullptr, nullptr, &written);
+    unsigned long long length = 0;
+    long long written = 0;
+    FileSizeAndTime(file.path, opened.Get(), length, written);
     file.element->SetAttribute("MD5", digest);
-    file.element->SetAttribute("fileSize", std::to_string(static_cast<uint32_t>(length.QuadPart)));
-    file.element->SetAttribute("time", std::to_string(HashQueue::SecondsSince1970(written)));
+    file.element->SetAttribute("fileSize", std::to_string(static_cast<uint32_t>(length)));
+    file.element->SetAttribute("time", std::to_string(written));
     ++filesHashed_;
     if (!file.oldDigest.empty() && file.oldDigest != digest) {
       QueuePublication(Withdrawal(*file.element, file.code, file.oldDigest));
