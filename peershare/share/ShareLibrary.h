@@ -235,7 +235,8 @@ class ShareLibrary {
   struct PassFile;
   void RunHashPass();
   PassEnd HashPass();
-  bool TakeNextFile(HashQueue& queue, PassFile& file, unsigned long long& bytes);
+  enum class Rebuild { Allowed, Refused };
+  bool TakeNextFile(HashQueue& queue, PassFile& file, unsigned long long& bytes, Rebuild rebuild);
   ShareWorker::Wait WaitForDigest(const PassFile& file, std::string& digest);
   void StoreDigest(PassFile& file, const std::string& digest);
   void Pause(DWORD milliseconds, bool counted);

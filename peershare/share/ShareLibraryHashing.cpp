@@ -49,6 +49,19 @@ bool Vanished(const std::string& path) {
   }
 }
 
+// Size and modification time of an opened file. Asked by path first: that
+// costs far less than two questions through the handle, and the handle
+// (shared without delete) keeps the path naming the file it opened.
+void FileSizeAndTime(const std::string& path, HANDLE opened, unsigned long long& size, long long& written) {
+  if (HashQueue::ModificationTime(path, written, &size)) return;
+  LARGE_INTEGER length = {};
+  FILETIME time = {};
+  GetFileSizeEx(opened, &length);
+  GetFileTime(opened, nullptr, nullptr, &time);
+  size = static_cast<unsigned long long>(length.QuadPart);
+  written = HashQueue::SecondsSince1970(time);
+}
+
 }  // namespace
 
 // The file of the pass at hand, read under the lock.
@@ -92,17 +105,27 @@ ShareLibrary::PassEnd ShareLibrary::HashPass() {
     changed_ = false;
   }
   unsigned long long bytes = 0;
-  bool repeat = false, gotDigest = false;
-  PassFile file;
+  bool repeat = false, gotDigest = false, haveNext = false;
+  PassFile file, next;
   for (;;) {
     if (!worker_.WaitWhileSuspended()) return PassEnd::WorkerEnds;
-    if (!TakeNextFile(queue, file, bytes)) break;
+    if (haveNext) {
+      file = std::move(next);
+    } else if (!TakeNextFile(queue, file, bytes, Rebuild::Allowed)) {
+      break;
+    }
     std::string digest;
     if (WaitForDigest(file, digest) == ShareWorker::Wait::End) return PassEnd::WorkerEnds;
+    // The plug-in hashes the next file while this one's digest is stored and
+    // the pause after every eleventh opening runs. Only from an unchanged
+    // queue: a rebuilt one may no longer hold the elements taken so far.
+    unsigned long long nextBytes = 0;
+    haveNext = TakeNextFile(queue, next, nextBytes, Rebuild::Refused);
     if (bytes > timing_.saveAfterBytes) {
       SaveAndPublishCopy();
       bytes = 0;
     }
+    bytes += nextBytes;
     StoreDigest(file, digest);
     gotDigest = gotDigest || !digest.empty();
     // A file that left the document needs no second try.
@@ -113,11 +136,12 @@ ShareLibrary::PassEnd ShareLibrary::HashPass() {
 }
 
 // Takes the next file and hands it to the hash plug-in; false at the end of
-// the pass.
-bool ShareLibrary::TakeNextFile(HashQueue& queue, PassFile& file, unsigned long long& bytes) {
+// the pass, and, when a rebuild is refused, also when the document changed.
+bool ShareLibrary::TakeNextFile(HashQueue& queue, PassFile& file, unsigned long long& bytes, Rebuild rebuild) {
   std::lock_guard<std::recursive_mutex> guard(lock_);
   if (stopRequested_) return false;
   if (changed_) {
+    if (rebuild == Rebuild::Refused) return false;
     queue.Build(document_);
     changed_ = false;
   }
@@ -176,15 +200,12 @@ void ShareLibrary::StoreDigest(PassFile& file, const std::string& digest) {
     }
     pause = ++openings_ > kOpeningsBeforePause;
     if (pause) openings_ = 0;
-    // Size and time each on their own: the call that gives both also asks
-    // for the volume, which costs more than the opening.
-    LARGE_INTEGER length = {};
-    FILETIME written = {};
-    GetFileSizeEx(opened.Get(), &length);
-    GetFileTime(opened.Get(), nullptr, nullptr, &written);
+    unsigned long long length = 0;
+    long long written = 0;
+    FileSizeAndTime(file.path, opened.Get(), length, written);
     file.element->SetAttribute("MD5", digest);
-    file.element->SetAttribute("fileSize", std::to_string(static_cast<uint32_t>(length.QuadPart)));
-    file.element->SetAttribute("time", std::to_string(HashQueue::SecondsSince1970(written)));
+    file.element->SetAttribute("fileSize", std::to_string(static_cast<uint32_t>(length)));
+    file.element->SetAttribute("time", std::to_string(written));
     ++filesHashed_;
     if (!file.oldDigest.empty() && file.oldDigest != digest) {
       QueuePublication(Withdrawal(*file.element, file.code, file.oldDigest));
