@@ -10,6 +10,11 @@ bool PublicationQueue::Append(Publication record) {
   return true;
 }
 
+void PublicationQueue::AppendQuietly(Publication record) {
+  std::lock_guard<std::mutex> guard(lock_);
+  records_.push_back(std::move(record));
+}
+
 bool PublicationQueue::Take(Publication& record, bool& more) {
   std::lock_guard<std::mutex> guard(lock_);
   more = false;

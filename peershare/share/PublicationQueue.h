@@ -18,14 +18,16 @@ struct Publication {
 };
 
 // The records the worker queues for the window thread, in order. A window
-// message wakes the window thread for the first record; handling one record
-// asks for the next wake-up while more are waiting, so however long the
-// queue grows, at most one wake-up is in the window's message queue (which
-// holds a limited number of posted messages).
+// message wakes the window thread for the first records; handling them asks
+// for the next wake-up while more are waiting, so however long the queue
+// grows, at most one wake-up is in the window's message queue (which holds
+// a limited number of posted messages).
 class PublicationQueue {
  public:
   // True when the caller must post a wake-up: none is pending.
   bool Append(Publication record);
+  // Appends without a wake-up; the caller asks for one through Rewake.
+  void AppendQuietly(Publication record);
   // Takes the first record. `more` tells whether the caller must post the
   // next wake-up. False when the queue is empty.
   bool Take(Publication& record, bool& more);

@@ -216,6 +216,10 @@ class ShareLibrary {
   HashStatistics Statistics() const;
   // Any thread: queues a record for the window thread.
   void QueuePublication(Publication record);
+  // Worker thread: queues without waking the window; WakeWindowForQueued
+  // wakes it for every record queued so far.
+  void QueuePublicationQuietly(Publication record);
+  void WakeWindowForQueued();
   size_t QueuedPublications() const { return publications_.Size(); }
   const Publisher& Publishing() const { return publisher_; }
 

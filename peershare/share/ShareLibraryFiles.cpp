@@ -112,6 +112,12 @@ void ShareLibrary::QueuePublication(Publication record) {
   if (publications_.Append(std::move(record))) WakeWindow();
 }
 
+void ShareLibrary::QueuePublicationQuietly(Publication record) { publications_.AppendQuietly(std::move(record)); }
+
+void ShareLibrary::WakeWindowForQueued() {
+  if (publications_.Rewake()) WakeWindow();
+}
+
 // --- adding files ------------------------------------------------------------
 
 XmlElement* ShareLibrary::AddFileToCategory(XmlElement& category, const std::string& path, const std::string& md5,

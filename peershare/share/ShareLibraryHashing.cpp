@@ -15,6 +15,9 @@ namespace {
 
 constexpr unsigned kOpeningsBeforePause = 10;
 constexpr DWORD kWaitFailurePause = 1000;
+// The digest of a small file comes within this time; the records queued
+// quietly go out when one takes longer.
+constexpr DWORD kQuickDigest = 100;
 constexpr int kDeepestFolder = 64;
 
 // The extension table of the rescans: the position of the category under
@@ -131,6 +134,7 @@ ShareLibrary::PassEnd ShareLibrary::HashPass() {
     // A file that left the document needs no second try.
     repeat = repeat || (digest.empty() && file.element != nullptr);
   }
+  WakeWindowForQueued();
   if (!repeat) return PassEnd::Done;
   return gotDigest ? PassEnd::Repeat : PassEnd::Stalled;
 }
@@ -165,9 +169,16 @@ ShareWorker::Wait ShareLibrary::WaitForDigest(const PassFile& file, std::string&
   digest.clear();
   // A file without a path is not worth asking about.
   if (file.path.empty()) return ShareWorker::Wait::Signalled;
+  DWORD timeout = kQuickDigest;
   for (;;) {
-    ShareWorker::Wait wait = worker_.WaitPumping(hashPlugin_.ResultEvent());
+    ShareWorker::Wait wait = worker_.WaitPumping(hashPlugin_.ResultEvent(), timeout);
     if (wait == ShareWorker::Wait::End) return wait;
+    if (wait == ShareWorker::Wait::TimedOut) {
+      // A long file: the host hears about the files before it meanwhile.
+      WakeWindowForQueued();
+      timeout = INFINITE;
+      continue;
+    }
     if (wait == ShareWorker::Wait::Failed) {
       if (WaitForSingleObject(worker_.StopEvent(), kWaitFailurePause) == WAIT_OBJECT_0) return ShareWorker::Wait::End;
       continue;
@@ -213,10 +224,16 @@ void ShareLibrary::StoreDigest(PassFile& file, const std::string& digest) {
     }
     if (!digest.empty()) publish = RecordOf(*file.element, file.code, digest);
   }
-  if (pause) Pause(timing_.openingPause, true);
+  if (pause) {
+    WakeWindowForQueued();
+    Pause(timing_.openingPause, true);
+  }
   // The host hears the withdrawal a moment before the new digest.
   if (withdrew) Pause(timing_.withdrawPause, false);
-  if (!publish.hash.empty()) QueuePublication(std::move(publish));
+  // Publications go out in bursts, before each pause, while a long file is
+  // hashed and at the end of the pass: a window message per file costs
+  // about as much as the opening.
+  if (!publish.hash.empty()) QueuePublicationQuietly(std::move(publish));
 }
 
 // A plain sleep: it keeps closer to its time than a wait on the stop event,

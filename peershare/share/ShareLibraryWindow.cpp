@@ -16,6 +16,9 @@ namespace {
 // Where the tree sits in the share page until the page lays it out: the
 // lower left, below the page's upper half.
 constexpr int kTreeTop = 200, kTreeWidth = 176;
+// Records handled for one wake-up: a burst goes out with few messages, and
+// the window still answers the user between bursts.
+constexpr int kRecordsPerWakeUp = 16;
 
 }  // namespace
 
@@ -98,13 +101,17 @@ void ShareLibrary::OnSettingsMessage(UINT message) {
   if (onSettingsApplied) onSettingsApplied(values);
 }
 
-// One record per message; the next wake-up is posted once the host returned,
-// so a host that pumps messages meanwhile does not see the next record.
+// A few records per message, one after the other; the next wake-up is posted
+// once the host returned, so a host that pumps messages meanwhile does not
+// see the next record.
 void ShareLibrary::OnPublishQueued() {
   Publication record;
   bool more = false;
-  if (!publications_.Take(record, more)) return;
-  publisher_.Handle(record);
+  for (int i = 0; i < kRecordsPerWakeUp; ++i) {
+    if (!publications_.Take(record, more)) return;
+    publisher_.Handle(record);
+    if (!more) return;
+  }
   if (more) WakeWindow();
 }
 

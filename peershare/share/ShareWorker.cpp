@@ -112,12 +112,13 @@ void ShareWorker::Handle(const MSG& message) {
   }
 }
 
-ShareWorker::Wait ShareWorker::WaitPumping(HANDLE event) {
+ShareWorker::Wait ShareWorker::WaitPumping(HANDLE event, DWORD timeout) {
   HANDLE waits[] = {event, stop_.Get()};
   for (;;) {
     if (ending_) return Wait::End;
-    DWORD result = MsgWaitForMultipleObjectsEx(2, waits, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    DWORD result = MsgWaitForMultipleObjectsEx(2, waits, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (result == WAIT_OBJECT_0) return Wait::Signalled;
+    if (result == WAIT_TIMEOUT) return Wait::TimedOut;
     if (result == WAIT_OBJECT_0 + 1) {
       ending_ = true;
       return Wait::End;

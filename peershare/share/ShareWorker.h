@@ -30,7 +30,7 @@ class ShareWorker {
     std::function<void(const MSG&)> onMessage;
   };
 
-  enum class Wait { Signalled, End, Failed };
+  enum class Wait { Signalled, End, Failed, TimedOut };
 
   ShareWorker();
   ~ShareWorker();
@@ -56,8 +56,9 @@ class ShareWorker {
 
   // Worker thread only. Waits for `event` while handling the thread's
   // messages as usual, except that kEnd (or the stop event) ends the wait
-  // and the worker, and a further kRunHashPass is dropped.
-  Wait WaitPumping(HANDLE event);
+  // and the worker, and a further kRunHashPass is dropped. TimedOut after
+  // `timeout` milliseconds without the event or a message.
+  Wait WaitPumping(HANDLE event, DWORD timeout = INFINITE);
   // Worker thread only. Returns at once unless suspended; false when the
   // worker is to stop.
   bool WaitWhileSuspended() const;
