@@ -27,8 +27,6 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
-add_library(wine_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
-target_link_libraries(wine_test_main PUBLIC gtest)
 
 # add_wine_test(name [OWN_MAIN] SOURCES ... LIBS ... [LOCK resource]
 # [PROPERTIES ...]): one GoogleTest program, each of its tests a CTest test of
@@ -42,7 +40,7 @@ function(add_wine_test name)
   if(T_OWN_MAIN)
     target_link_libraries(${name} PRIVATE ${T_LIBS} gtest)
   else()
-    target_link_libraries(${name} PRIVATE ${T_LIBS} gtest wine_test_main)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
   endif()
   set(lock)
   if(T_LOCK)
