@@ -100,6 +100,13 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CTLCOLORSTATIC:
       return ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_NOTIFY: {
+      // A dialog procedure answers a notification through DWLP_MSGRESULT.
+      LRESULT answer = 0;
+      if (!OnNotify(*reinterpret_cast<const NMHDR*>(lParam), answer)) break;
+      SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, answer);
+      return TRUE;
+    }
     default:
       break;
   }

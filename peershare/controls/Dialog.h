@@ -34,6 +34,8 @@ class Dialog {
   // True when the command was handled.
   virtual bool OnCommand(int /*id*/, int /*code*/) { return false; }
   virtual void OnDestroy() {}
+  // A control's notification; return true and set the answer when handled.
+  virtual bool OnNotify(const NMHDR& /*header*/, LRESULT& /*answer*/) { return false; }
   // Any other message; return true and set result when handled.
   virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) {
     return false;

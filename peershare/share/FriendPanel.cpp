@@ -316,18 +316,14 @@ void FriendPanel::PutCell(NMLVDISPINFOA& info) const {
 
 // --- notifications ---
 
-bool FriendPanel::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
-  if (message == WM_SIZE) {
-    Layout();
-    return true;
-  }
-  if (message != WM_NOTIFY) return false;
-  const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-  LRESULT answer = 0;
-  if (!OnTreeNotify(header, answer) && !OnListNotify(header, answer)) return false;
-  SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, answer);
-  result = TRUE;
+bool FriendPanel::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
+  if (message != WM_SIZE) return false;
+  Layout();
   return true;
+}
+
+bool FriendPanel::OnNotify(const NMHDR& header, LRESULT& answer) {
+  return OnTreeNotify(header, answer) || OnListNotify(header, answer);
 }
 
 bool FriendPanel::OnTreeNotify(const NMHDR& header, LRESULT& result) {

@@ -106,6 +106,7 @@ class FriendPanel : public Panel {
   bool OnInitDialog() override;
   void OnDestroy() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  bool OnNotify(const NMHDR& header, LRESULT& answer) override;
 
  private:
   struct Peer {

@@ -121,29 +121,23 @@ bool SharePage::OnCommand(int id, int code) {
   return false;
 }
 
-bool SharePage::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
-  if (message == WM_SIZE) {
-    Layout();
+bool SharePage::OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) {
+  if (message != WM_SIZE) return false;
+  Layout();
+  return true;
+}
+
+bool SharePage::OnNotify(const NMHDR& header, LRESULT& answer) {
+  if (shell_.OnNotify(header, answer) || OnShareTreeNotify(header, answer)) return true;
+  if (header.hwndFrom != shareFiles_.Handle()) return false;
+  if (header.code == NM_RCLICK) {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    ShowListMenu(cursor);
     return true;
   }
-  if (message != WM_NOTIFY) return false;
-  const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-  LRESULT answer = 0;
-  bool handled = shell_.OnNotify(header, answer) || OnShareTreeNotify(header, answer);
-  if (!handled && header.hwndFrom == shareFiles_.Handle()) {
-    if (header.code == NM_RCLICK) {
-      POINT cursor = {};
-      GetCursorPos(&cursor);
-      ShowListMenu(cursor);
-      handled = true;
-    } else if (header.code == LVN_BEGINDRAG) {
-      StartDrag(DragOfSelectedRows().Get());
-      handled = true;
-    }
-  }
-  if (!handled) return false;
-  SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, answer);
-  result = TRUE;
+  if (header.code != LVN_BEGINDRAG) return false;
+  StartDrag(DragOfSelectedRows().Get());
   return true;
 }
 

@@ -93,6 +93,7 @@ class SharePage : public Panel {
   bool OnInitDialog() override;
   bool OnCommand(int id, int code) override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+  bool OnNotify(const NMHDR& header, LRESULT& answer) override;
   void OnDestroy() override { LeaveLibrary(); }
   HBRUSH Background() const override { return background_.Get(); }
 
