@@ -23,10 +23,14 @@ namespace {
 constexpr const char* kNeverAnswered = "never-answered";
 constexpr const char* kSlowlyHashed = "slowly-hashed";
 constexpr DWORD kSlowDelay = 400;
+constexpr long long kSpinMicroseconds = 200;
 
 // The queue is guarded by a slim lock, which never holds a handle; the
 // hasher's thread sleeps on two events of the system (work queued, stop),
-// which wake a thread faster than a condition variable does. The thread and
+// which wake a thread faster than a condition variable does. Before it
+// sleeps it looks at the queue for kSpinMicroseconds: a client that hands
+// over one file at a time has the next one ready by then, and neither side
+// pays for the event. The thread and
 // its events exist from StartHasher to StopHasher: a stopped hasher holds no
 // handle, though the interface gives no way to delete it.
 class SlimGuard {
@@ -78,7 +82,7 @@ class HasherDouble : public Hasher {
     SlimGuard guard(lock_);
     if (!thread_ || stopping_) return 0;
     queue_.emplace_back(path);
-    SetEvent(work_.Get());
+    if (waiting_) SetEvent(work_.Get());
     return 1;
   }
 
@@ -101,15 +105,25 @@ class HasherDouble : public Hasher {
  private:
   // The next path, waiting for one; false once the hasher stops.
   bool Next(std::string& path) {
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
     for (;;) {
       {
         SlimGuard guard(lock_);
+        waiting_ = false;
         if (stopping_) return false;
         if (!queue_.empty()) {
           path = std::move(queue_.front());
           queue_.pop_front();
           return true;
         }
+        QueryPerformanceCounter(&now);
+        waiting_ = (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart >= kSpinMicroseconds;
+      }
+      if (!waiting_) {
+        Sleep(0);
+        continue;
       }
       HANDLE waits[] = {work_.Get(), stop_.Get()};
       WaitForMultipleObjects(2, waits, FALSE, INFINITE);
@@ -131,8 +145,11 @@ class HasherDouble : public Hasher {
       // A stop during the delay ends the thread.
       if (path.find(kSlowlyHashed) != std::string::npos && WaitForSingleObject(stop_.Get(), kSlowDelay) == WAIT_OBJECT_0)
         return;
+      // The file is closed after the answer: the client need not wait for
+      // that.
       std::string digest;
-      bool hashed = Md5::OfFile(path, digest, provider.Get());
+      win::UniqueFile file = Md5::OpenForHashing(path);
+      bool hashed = file && Md5::OfOpenFile(file.Get(), digest, provider.Get());
       client_->OnHashDone(path.c_str(), hashed ? digest.c_str() : nullptr);
     }
   }
@@ -143,6 +160,8 @@ class HasherDouble : public Hasher {
   win::UniqueEvent work_, stop_;
   win::UniqueThread thread_;
   bool stopping_ = false;
+  // The thread sleeps on `work_`, or is about to.
+  bool waiting_ = false;
 };
 
 }  // namespace

@@ -72,9 +72,33 @@ bool HashPlugin::TakeResult(const std::string& path, std::string& digest) {
   return true;
 }
 
+bool HashPlugin::WatchForResult(const std::string& path, std::string& digest, long long microseconds) {
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  const long long end = start.QuadPart + frequency.QuadPart * microseconds / 1000000;
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> guard(resultLock_);
+      QueryPerformanceCounter(&now);
+      watching_ = now.QuadPart < end;
+      if (expectedAnswered_ && path == expectedPath_) {
+        watching_ = false;
+        digest = expectedDigest_;
+        expectedAnswered_ = false;
+        return true;
+      }
+      if (!watching_) return false;
+    }
+    Sleep(0);
+  }
+}
+
 void HashPlugin::OnHashDone(const char* path, const char* digest) {
+  bool watched;
   {
     std::lock_guard<std::mutex> guard(resultLock_);
+    watched = watching_;
     resultPath_ = path != nullptr ? path : "";
     resultDigest_ = digest != nullptr ? std::string(digest, strnlen(digest, Md5::kHexLength)) : std::string();
     if (!expectedPath_.empty() && resultPath_ == expectedPath_) {
@@ -82,5 +106,5 @@ void HashPlugin::OnHashDone(const char* path, const char* digest) {
       expectedAnswered_ = true;
     }
   }
-  SetEvent(resultEvent_.Get());
+  if (!watched) SetEvent(resultEvent_.Get());
 }

@@ -44,6 +44,11 @@ class HashPlugin : private HashClient {
   void Expect(const std::string& path);
   // The answer about the expected file; false when none came yet.
   bool TakeResult(const std::string& path, std::string& digest);
+  // TakeResult, looked for again and again for up to `microseconds`. The
+  // answers that come meanwhile do not signal the event: a thread that
+  // does not sleep need not be woken, and that spares the waits a round
+  // trip to Wine's server each.
+  bool WatchForResult(const std::string& path, std::string& digest, long long microseconds);
 
  private:
   void OnHashDone(const char* path, const char* digest) override;
@@ -55,5 +60,6 @@ class HashPlugin : private HashClient {
   std::string resultPath_, resultDigest_;
   std::string expectedPath_, expectedDigest_;
   bool expectedAnswered_ = false;
+  bool watching_ = false;
   win::UniqueEvent resultEvent_;
 };

@@ -51,17 +51,25 @@ std::string Md5::OfText(std::string_view text) {
   return md5.HexDigest();
 }
 
+win::UniqueFile Md5::OpenForHashing(const std::string& path) {
+  return win::UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
 bool Md5::OfFile(const std::string& path, std::string& hex, HCRYPTPROV provider) {
   hex.clear();
-  win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return false;
+  win::UniqueFile file = OpenForHashing(path);
+  return file && OfOpenFile(file.Get(), hex, provider);
+}
+
+bool Md5::OfOpenFile(HANDLE file, std::string& hex, HCRYPTPROV provider) {
+  hex.clear();
   Md5 md5 = provider != 0 ? Md5(provider) : Md5();
   static constexpr DWORD kChunk = 64 * 1024;
   std::string buffer(kChunk, '\0');
   DWORD got = 0;
   bool read;
-  while ((read = ReadFile(file.Get(), &buffer[0], kChunk, &got, nullptr) != FALSE) && got > 0) {
+  while ((read = ReadFile(file, &buffer[0], kChunk, &got, nullptr) != FALSE) && got > 0) {
     md5.Update(buffer.data(), got);
     // A short read is the end of the file: no call to be told so.
     if (got < kChunk) break;

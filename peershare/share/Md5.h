@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "win/CryptHandles.h"
+#include "win/Handles.h"
 
 // MD5 digests as the plug-in writes them everywhere: 32 lower-case hex digits.
 class Md5 {
@@ -29,6 +30,10 @@ class Md5 {
   // False when the file cannot be read; `hex` is then empty. Without a
   // provider the hash acquires its own.
   static bool OfFile(const std::string& path, std::string& hex, HCRYPTPROV provider = 0);
+  // The same for a file the caller opened for reading, from where it stands.
+  static bool OfOpenFile(HANDLE file, std::string& hex, HCRYPTPROV provider = 0);
+  // How OfFile opens a file; invalid when it cannot be read.
+  static win::UniqueFile OpenForHashing(const std::string& path);
   // Invalid when the system cannot hash.
   static win::UniqueCryptProvider AcquireProvider();
 

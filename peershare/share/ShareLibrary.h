@@ -243,7 +243,7 @@ class ShareLibrary {
   bool TakeNextFile(HashQueue& queue, PassFile& file, unsigned long long& bytes, Rebuild rebuild);
   ShareWorker::Wait WaitForDigest(const PassFile& file, std::string& digest);
   void StoreDigest(PassFile& file, const std::string& digest);
-  void Pause(DWORD milliseconds, bool counted);
+  void HandOutHashed();
   void SaveAndPublishCopy();
   void Rescan();
 
@@ -307,6 +307,8 @@ class ShareLibrary {
   // Worker thread only.
   bool firstPassDone_ = false;
   unsigned openings_ = 0;
+  // The files the pass opened since the host last heard of hashed files.
+  std::vector<win::UniqueFile> openedFiles_;
   UINT_PTR repeatTimer_ = 0;
   std::atomic<uint32_t> passes_{0}, filesHashed_{0}, openingPauses_{0}, filesRemoved_{0};
 };

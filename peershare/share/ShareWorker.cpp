@@ -124,14 +124,18 @@ ShareWorker::Wait ShareWorker::WaitPumping(HANDLE event, DWORD timeout) {
       return Wait::End;
     }
     if (result != WAIT_OBJECT_0 + 2) return Wait::Failed;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == kEnd) {
-        ending_ = true;
-        return Wait::End;
-      }
-      if (message.message != kRunHashPass) Handle(message);
-      if (ending_) return Wait::End;
+    if (!PumpPending()) return Wait::End;
+  }
+}
+
+bool ShareWorker::PumpPending() {
+  MSG message;
+  while (!ending_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == kEnd) {
+      ending_ = true;
+    } else if (message.message != kRunHashPass) {
+      Handle(message);
     }
   }
+  return !ending_;
 }

@@ -59,6 +59,9 @@ class ShareWorker {
   // and the worker, and a further kRunHashPass is dropped. TimedOut after
   // `timeout` milliseconds without the event or a message.
   Wait WaitPumping(HANDLE event, DWORD timeout = INFINITE);
+  // Worker thread only. Handles the messages already queued, as WaitPumping
+  // does, without waiting; false when the worker is to end.
+  bool PumpPending();
   // Worker thread only. Returns at once unless suspended; false when the
   // worker is to stop.
   bool WaitWhileSuspended() const;

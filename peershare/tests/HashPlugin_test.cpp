@@ -55,6 +55,35 @@ TEST(HashPlugin, HashesFilesOnItsOwnThreadAndConvertsTheOldForm) {
   EXPECT_FALSE(plugin.HashFile(path));
 }
 
+// An answer that comes while it is watched for is taken without the event;
+// one that comes later signals it, so a waiting worker still wakes.
+TEST(HashPlugin, AnswersWatchedForLeaveTheEventAloneAndLaterOnesSignalIt) {
+  ClientFolder client;
+  HashPlugin plugin;
+  ASSERT_TRUE(plugin.Load(client.Bin()));
+  const std::string quick = client.Data() + "\\quick.mp3", slow = client.Data() + "\\slowly-hashed.mp3";
+  ASSERT_TRUE(WriteFileBytes(quick, "quick"));
+  ASSERT_TRUE(WriteFileBytes(slow, "slow"));
+  while (WaitForSingleObject(plugin.ResultEvent(), 0) == WAIT_OBJECT_0) {
+  }
+
+  std::string digest;
+  plugin.Expect(quick);
+  ASSERT_TRUE(plugin.HashFile(quick));
+  ASSERT_TRUE(plugin.WatchForResult(quick, digest, 5000000));
+  EXPECT_EQ(digest, Md5::OfText("quick"));
+  EXPECT_EQ(WaitForSingleObject(plugin.ResultEvent(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_FALSE(plugin.TakeResult(quick, digest)) << "an answer is taken once";
+
+  plugin.Expect(slow);
+  ASSERT_TRUE(plugin.HashFile(slow));
+  EXPECT_FALSE(plugin.WatchForResult(slow, digest, 1000));
+  ASSERT_EQ(WaitForSingleObject(plugin.ResultEvent(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_TRUE(plugin.TakeResult(slow, digest));
+  EXPECT_EQ(digest, Md5::OfText("slow"));
+  plugin.Unload(0);
+}
+
 TEST(HashPlugin, AMissingLibraryOrExportLeavesHashingOff) {
   ClientFolder withoutPlugin(false);
   HashPlugin plugin;

@@ -239,6 +239,46 @@ TEST_F(ShareHashingTest, EveryEleventhOpeningPauses) {
   EXPECT_EQ(Library().Statistics().openingPauses, 2u);
 }
 
+// The pass keeps the files it opened until the host hears of them: by then
+// another program may have them to itself.
+TEST_F(ShareHashingTest, TheFilesOpenedBeforeAPauseAreClosedWhenItBegins) {
+  std::vector<ShareSession::File> files;
+  for (int i = 0; i < 14; ++i) files.push_back({"资料", session_.MediaFile("书" + std::to_string(i) + ".doc", "b"), ""});
+  ASSERT_TRUE(session_.WriteDocument(files));
+  ShareLibrary::Timing timing = ShareSession::ShortTiming();
+  timing.openingPause = 400;
+  Library().SetTiming(timing);
+  ASSERT_TRUE(session_.Start());
+  ASSERT_TRUE(session_.PumpUntil([&] { return Library().Statistics().openingPauses == 1; }));
+  for (int i = 0; i < 11; ++i) {
+    win::UniqueFile alone(CreateFileA(files[i].path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(alone) << i << ": " << GetLastError();
+  }
+  EXPECT_EQ(Library().Statistics().passes, 0u) << "the pause is over already";
+  // The eleventh goes out after the pause, with the rest.
+  EXPECT_TRUE(session_.PumpUntil([&] { return Host().CallsOf("PublishFile").size() == 10; }));
+  ASSERT_TRUE(session_.WaitForPasses(1));
+  EXPECT_EQ(Host().CallsOf("PublishFile").size(), 14u);
+}
+
+// Small files are answered before a wait would pay off, so the worker's
+// messages are handled at the pauses.
+TEST_F(ShareHashingTest, AnEndPostedToTheWorkerStopsAPassOfSmallFilesAtTheNextPause) {
+  std::vector<ShareSession::File> files;
+  for (int i = 0; i < 40; ++i) files.push_back({"资料", session_.MediaFile("页" + std::to_string(i) + ".doc", "p"), ""});
+  ASSERT_TRUE(session_.WriteDocument(files));
+  ShareLibrary::Timing timing = ShareSession::ShortTiming();
+  timing.openingPause = 100;
+  Library().SetTiming(timing);
+  ASSERT_TRUE(session_.Start());
+  // Posted after the first pause looked at the messages: the second sees it.
+  ASSERT_TRUE(session_.PumpUntil([&] { return Library().Statistics().openingPauses == 1; }));
+  ASSERT_TRUE(Library().Worker().Post(ShareWorker::kEnd));
+  ShareSession::Pump(1000);
+  EXPECT_LE(Library().Statistics().filesHashed, 22u);
+  EXPECT_EQ(Library().Statistics().passes, 0u);
+}
+
 TEST_F(ShareHashingTest, ManyBytesHashedSaveTheDocumentDuringThePassAndTheHashedFilesGoOut) {
   const std::string a = session_.MediaFile("a.mp3", "aaaa"), c = session_.MediaFile("c.mp3", "cccc");
   const std::string stuck = session_.MediaFile("d-never-answered.mp3", "dddd");
