@@ -16,6 +16,7 @@
 
 #include "share/Hasher.h"
 #include "share/Md5.h"
+#include "win/Deadline.h"
 #include "win/Handles.h"
 
 namespace {
@@ -105,9 +106,7 @@ class HasherDouble : public Hasher {
  private:
   // The next path, waiting for one; false once the hasher stops.
   bool Next(std::string& path) {
-    LARGE_INTEGER frequency, start, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
+    const win::Deadline spinEnd = win::Deadline::InMicroseconds(kSpinMicroseconds);
     for (;;) {
       {
         SlimGuard guard(lock_);
@@ -118,8 +117,7 @@ class HasherDouble : public Hasher {
           queue_.pop_front();
           return true;
         }
-        QueryPerformanceCounter(&now);
-        waiting_ = (now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart >= kSpinMicroseconds;
+        waiting_ = spinEnd.Passed();
       }
       if (!waiting_) {
         Sleep(0);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "share/Md5.h"
+#include "win/Deadline.h"
 
 HashPlugin::HashPlugin() : resultEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
@@ -73,15 +74,11 @@ bool HashPlugin::TakeResult(const std::string& path, std::string& digest) {
 }
 
 bool HashPlugin::WatchForResult(const std::string& path, std::string& digest, long long microseconds) {
-  LARGE_INTEGER frequency, start, now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  const long long end = start.QuadPart + frequency.QuadPart * microseconds / 1000000;
+  const win::Deadline end = win::Deadline::InMicroseconds(microseconds);
   for (;;) {
     {
       std::lock_guard<std::mutex> guard(resultLock_);
-      QueryPerformanceCounter(&now);
-      watching_ = now.QuadPart < end;
+      watching_ = !end.Passed();
       if (expectedAnswered_ && path == expectedPath_) {
         watching_ = false;
         digest = expectedDigest_;

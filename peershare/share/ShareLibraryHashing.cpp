@@ -3,7 +3,6 @@
 // thread; the lock is never held while the worker waits for a digest.
 #include "share/ShareLibrary.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <unordered_set>
 
@@ -11,6 +10,7 @@
 #include "share/FolderListing.h"
 #include "share/ShareCategories.h"
 #include "share/SharePaths.h"
+#include "win/Deadline.h"
 
 namespace {
 
@@ -68,37 +68,6 @@ void FileSizeAndTime(const std::string& path, HANDLE opened, unsigned long long&
   size = static_cast<unsigned long long>(length.QuadPart);
   written = HashQueue::SecondsSince1970(time);
 }
-
-// A moment some milliseconds ahead, slept to more closely than Sleep alone
-// does: Wine's Sleep wakes a fraction of a millisecond late, which adds up
-// to a tenth of a second over the pauses of 2,000 small files.
-class Deadline {
- public:
-  explicit Deadline(DWORD milliseconds) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    ticksPerMillisecond_ = std::max(frequency.QuadPart / 1000, 1LL);
-    end_ = Now() + ticksPerMillisecond_ * milliseconds;
-  }
-
-  // A sleep, not a wait on the stop event: a stop waits far longer than one
-  // pause anyway. The last millisecond is spent yielding.
-  void SleepUntil() const {
-    for (long long left = end_ - Now(); left > 0; left = end_ - Now()) {
-      const long long milliseconds = left / ticksPerMillisecond_;
-      Sleep(milliseconds > 1 ? static_cast<DWORD>(milliseconds - 1) : 0);
-    }
-  }
-
- private:
-  static long long Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart;
-  }
-
-  long long ticksPerMillisecond_ = 1, end_ = 0;
-};
 
 }  // namespace
 
@@ -267,8 +236,9 @@ void ShareLibrary::StoreDigest(PassFile& file, const std::string& digest) {
   }
   if (pause) {
     // The pause runs from here: the host hearing of the files so far is
-    // part of it.
-    const Deadline end(timing_.openingPause);
+    // part of it. A sleep, not a wait on the stop event: a stop waits far
+    // longer than one pause anyway.
+    const win::Deadline end = win::Deadline::InMilliseconds(timing_.openingPause);
     HandOutHashed();
     // The messages left queued while the digests came without a wait.
     worker_.PumpPending();
@@ -277,7 +247,7 @@ void ShareLibrary::StoreDigest(PassFile& file, const std::string& digest) {
   }
   // The host hears the withdrawal a moment before the new digest.
   if (withdrew) {
-    const Deadline end(timing_.withdrawPause);
+    const win::Deadline end = win::Deadline::InMilliseconds(timing_.withdrawPause);
     HandOutHashed();
     end.SleepUntil();
   }

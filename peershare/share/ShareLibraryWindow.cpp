@@ -112,7 +112,7 @@ void ShareLibrary::OnPublishQueued() {
     publisher_.Handle(record);
     if (!more) return;
   }
-  if (more) WakeWindow();
+  WakeWindow();
 }
 
 void ShareLibrary::WakeWindow() {
