@@ -13,6 +13,14 @@ server -p
 # the first program and inherit its output; start them here, away from the
 # pipes CTest reads, or CTest waits for them.
 wine wineboot --init >/dev/null 2>&1
+# Wine ends the desktop's process a moment after the last program on the
+# desktop ends; the next program with a window starts it again, and CTest
+# then waits for it too, as it holds that program's output. A program that
+# stays on the desktop until the server stops keeps it from ending.
+keeper="$build/hosts/desktop_keeper.exe"
+if [ -f "$keeper" ]; then
+  wine "$keeper" </dev/null >/dev/null 2>&1 &
+fi
 prefix=$(. "$build/wine-env.sh" && echo "$WINEPREFIX")
 if [ ! -f "$prefix/.initialised" ]; then
   # A crashing test must fail, not wait for someone to close a dialog.
