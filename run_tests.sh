@@ -7,10 +7,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 "$root/build.sh"
-# Now and then a test program under the 32-bit Wine hangs, before its first
-# line or at its exit after its tests passed, until CTest's time limit. Its
-# causes are not known: a test that runs out of time gets one more run, and
-# one that runs out twice fails.
+# Now and then a test's output stays open after its program ended, held by a
+# Wine background process that the program started again, and CTest waits
+# for it until its time limit (cmake/wine-session.sh keeps the desktop's
+# process from ending for this reason). Test programs have also hung before
+# their first line, for reasons not known. A test that runs out of time gets
+# one more run, and one that runs out twice fails.
 under_wine() { # tree first-display log
   xvfb-run -a -n "$2" bash "$root/cmake/wine-session.sh" "$root/build/$1" \
     ctest --test-dir "$root/build/$1" -j"$(nproc)" --output-on-failure --timeout 300 --repeat after-timeout:2 \
