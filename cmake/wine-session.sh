@@ -16,11 +16,24 @@ wine wineboot --init >/dev/null 2>&1
 # Wine ends the desktop's process a moment after the last program on the
 # desktop ends; the next program with a window starts it again, and CTest
 # then waits for it too, as it holds that program's output. A program that
-# stays on the desktop until the server stops keeps it from ending.
-keeper="$build/hosts/desktop_keeper.exe"
-if [ -f "$keeper" ]; then
-  wine "$keeper" </dev/null >/dev/null 2>&1 &
-fi
+# stays on the desktop until the server stops keeps it from ending. Now and
+# then a 32-bit Wine program hangs before it starts: a keeper that has not
+# said "ready" within 20 s is ended and started again.
+keep_desktop() {
+  local keeper="$build/hosts/desktop_keeper.exe" ready="$build/desktop_keeper.ready"
+  [ -f "$keeper" ] || return 0
+  for attempt in 1 2 3; do
+    rm -f "$ready"
+    wine "$keeper" </dev/null >"$ready" 2>/dev/null &
+    for tick in $(seq 1 100); do
+      grep -qs ready "$ready" && return 0
+      sleep 0.2
+    done
+    pkill -9 -f "$keeper"
+  done
+  echo "wine-session: the desktop keeper did not start" >&2
+}
+keep_desktop
 prefix=$(. "$build/wine-env.sh" && echo "$WINEPREFIX")
 if [ ! -f "$prefix/.initialised" ]; then
   # A crashing test must fail, not wait for someone to close a dialog.
@@ -31,4 +44,6 @@ fi
 status=$?
 server -k
 server -w
+# A keeper that never reached the server is not among the programs it ended.
+pkill -9 -f "$build/hosts/desktop_keeper.exe" || true
 exit $status

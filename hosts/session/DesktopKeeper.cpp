@@ -4,12 +4,16 @@
 // process again. That process takes the program's output along: CTest,
 // reading that output, then waits for the desktop to close as well, and a
 // test that passed runs out of time. cmake/wine-session.sh starts this
-// program, with its output elsewhere, before anything else runs; the
+// program before anything else runs and waits for its "ready" line; the
 // session's end (wineserver -k) ends it.
 #include <windows.h>
+
+#include <cstdio>
 
 int main() {
   // The desktop's process, if it has to start again, starts from here.
   GetDesktopWindow();
+  std::puts("ready");
+  std::fflush(stdout);
   Sleep(INFINITE);
 }
