@@ -19,8 +19,9 @@ wine wineboot --init >/dev/null 2>&1
 # stays on the desktop until the server stops keeps it from ending. Now and
 # then a 32-bit Wine program hangs before it starts: a keeper that has not
 # said "ready" within 20 s is ended and started again.
+keeper="$build/hosts/desktop_keeper.exe"
 keep_desktop() {
-  local keeper="$build/hosts/desktop_keeper.exe" ready="$build/desktop_keeper.ready"
+  local ready="$build/desktop_keeper.ready"
   [ -f "$keeper" ] || return 0
   for attempt in 1 2 3; do
     rm -f "$ready"
@@ -45,5 +46,5 @@ status=$?
 server -k
 server -w
 # A keeper that never reached the server is not among the programs it ended.
-pkill -9 -f "$build/hosts/desktop_keeper.exe" || true
+pkill -9 -f "$keeper" || true
 exit $status

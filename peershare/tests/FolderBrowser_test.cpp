@@ -1,6 +1,4 @@
 // The download folder browser: Wine's shell dialog with the ask box added.
-// The dialog fills its tree on this thread while other programs compete for
-// the machine; these tests run alone (see CMakeLists.txt).
 #include "transfer/FolderBrowser.h"
 
 #include <windows.h>
